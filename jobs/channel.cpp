@@ -1,0 +1,108 @@
+#include "jobs/channel.h"
+
+#include "jobs/progress_watch.h"
+#include "jobs/tcp_connection.h"
+#include "os/file.h"
+#include "os/spooler.h"
+
+namespace gc {
+
+namespace {
+
+constexpr size_t kTcpChunk = 1024 * 1024;
+
+int DeliverTcp(OutputChannel& ch, const uint8_t* bytes, size_t length) {
+  ProgressWatch& watch = progressWatch();
+  {
+    std::lock_guard<std::mutex> hold(watch.lock);
+    watch.abortableConnection = ch.tcp;
+  }
+  for (size_t at = 0; at < length; at += kTcpChunk) {
+    size_t chunk = length - at < kTcpChunk ? length - at : kTcpChunk;
+    if (SendAll(*ch.tcp, bytes + at, chunk, &watch.byteCounter).code != 0) return 6;
+  }
+  return 0;
+}
+
+int DeliverSpooler(OutputChannel& ch, const uint8_t* bytes, size_t length) {
+  for (size_t at = 0; at < length;) {
+    uint32_t piece = length - at > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<uint32_t>(length - at);
+    uint32_t written = 0;
+    if (!ch.spooler->Write(ch.printer, bytes + at, piece, &written) || written != piece) return 7;
+    progressWatch().byteCounter.fetch_add(piece);
+    at += piece;
+  }
+  return 0;
+}
+
+int DeliverFile(OutputChannel& ch, const uint8_t* bytes, size_t length) {
+  size_t written = 0;
+  bool ok = ch.file->Write(bytes, length, &written);
+  progressWatch().byteCounter.fetch_add(written);
+  return ok ? 0 : 1;
+}
+
+int Deliver(OutputChannel& ch, const uint8_t* bytes, size_t length) {
+  int code = 0;
+  switch (ch.kind) {
+    case ChannelKind::Tcp:
+      code = ch.tcp ? DeliverTcp(ch, bytes, length) : 6;
+      break;
+    case ChannelKind::Spooler:
+      code = ch.spooler ? DeliverSpooler(ch, bytes, length) : 7;
+      break;
+    case ChannelKind::File:
+      code = ch.file ? DeliverFile(ch, bytes, length) : 1;
+      break;
+  }
+  if (code != 0) ch.failure = code;
+  return code;
+}
+
+// The three writers share one gathering buffer; the channel's kind picks the OS call.
+int Gather(OutputChannel& ch, const uint8_t* bytes, size_t length) {
+  if (ch.failure) return ch.failure;
+  if (length == 0) return 0;
+  if (ch.pending.empty() && length >= kGatherBlock) return Deliver(ch, bytes, length);
+  ch.pending.insert(ch.pending.end(), bytes, bytes + length);
+  return ch.pending.size() >= kGatherBlock ? FlushChannel(ch) : 0;
+}
+
+}  // namespace
+
+int TcpWrite(OutputChannel& ch, const uint8_t* bytes, size_t length) {
+  return Gather(ch, bytes, length);
+}
+int SpoolerWrite(OutputChannel& ch, const uint8_t* bytes, size_t length) {
+  return Gather(ch, bytes, length);
+}
+int FileWrite(OutputChannel& ch, const uint8_t* bytes, size_t length) {
+  return Gather(ch, bytes, length);
+}
+
+ChannelWrite WriterFor(ChannelKind kind) {
+  switch (kind) {
+    case ChannelKind::Tcp:
+      return TcpWrite;
+    case ChannelKind::Spooler:
+      return SpoolerWrite;
+    case ChannelKind::File:
+      return FileWrite;
+  }
+  return FileWrite;
+}
+
+int FlushChannel(OutputChannel& ch) {
+  if (ch.failure) return ch.failure;
+  if (ch.pending.empty()) return 0;
+  int code = Deliver(ch, ch.pending.data(), ch.pending.size());
+  ch.pending.clear();
+  return code;
+}
+
+ProgressWatch& progressWatch() {
+  static ProgressWatch watch;
+  return watch;
+}
+
+}  // namespace gc

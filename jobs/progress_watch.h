@@ -1,0 +1,22 @@
+// What the job thread and the progress dialog share.
+#pragma once
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+
+namespace gc {
+
+struct TcpConnection;
+
+struct ProgressWatch {
+  std::atomic<int> running{0};
+  int cancelRequested = 0;                   // under lock
+  std::atomic<uint64_t> byteCounter{0};      // bytes the OS accepted for this printer
+  uint64_t previousCounter = 0;              // the dialog's last look
+  TcpConnection* abortableConnection = nullptr;  // under lock
+  std::mutex lock;
+};
+
+ProgressWatch& progressWatch();
+
+}  // namespace gc

@@ -1,0 +1,7 @@
+#include "os/spooler.h"
+
+namespace gc::os {
+
+SpoolerPort* SystemSpooler() { return nullptr; }
+
+}  // namespace gc::os

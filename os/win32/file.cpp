@@ -1,0 +1,74 @@
+#include <windows.h>
+
+#include "os/file.h"
+
+namespace gc {
+
+namespace {
+HANDLE H(intptr_t h) { return reinterpret_cast<HANDLE>(h); }
+}  // namespace
+
+File& File::operator=(File&& other) noexcept {
+  if (this != &other) {
+    Close();
+    handle_ = other.handle_;
+    other.handle_ = kNone;
+  }
+  return *this;
+}
+
+File File::OpenRead(const char* path, bool exclusive) {
+  File f;
+  HANDLE h = CreateFileA(path, GENERIC_READ, exclusive ? 0 : FILE_SHARE_READ, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h != INVALID_HANDLE_VALUE) f.handle_ = reinterpret_cast<intptr_t>(h);
+  return f;
+}
+
+File File::Create(const char* path) {
+  File f;
+  HANDLE h = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h != INVALID_HANDLE_VALUE) f.handle_ = reinterpret_cast<intptr_t>(h);
+  return f;
+}
+
+long long File::Read(void* buffer, size_t length) {
+  DWORD got = 0;
+  if (length > 0x7FFFFFFF) length = 0x7FFFFFFF;
+  if (!ReadFile(H(handle_), buffer, static_cast<DWORD>(length), &got, nullptr)) return -1;
+  return got;
+}
+
+bool File::Write(const void* bytes, size_t length, size_t* written) {
+  size_t done = 0;
+  const char* p = static_cast<const char*>(bytes);
+  while (done < length) {
+    DWORD chunk = static_cast<DWORD>(length - done > 0x40000000 ? 0x40000000 : length - done);
+    DWORD n = 0;
+    if (!WriteFile(H(handle_), p + done, chunk, &n, nullptr) || n == 0) break;
+    done += n;
+  }
+  if (written) *written = done;
+  return done == length;
+}
+
+bool File::Rewind() { return SetFilePointer(H(handle_), 0, nullptr, FILE_BEGIN) == 0; }
+
+bool File::Size(uint64_t* size) const {
+  DWORD high = 0;
+  DWORD low = GetFileSize(H(handle_), &high);
+  if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) return false;
+  *size = (static_cast<uint64_t>(high) << 32) | low;
+  return true;
+}
+
+void File::Close() {
+  if (handle_ != kNone) CloseHandle(H(handle_));
+  handle_ = kNone;
+}
+
+bool RemoveFile(const char* path) { return DeleteFileA(path) != 0; }
+int LastErrorCode() { return static_cast<int>(GetLastError()); }
+
+}  // namespace gc

@@ -1,0 +1,129 @@
+// The emulated printer: its storage (volume 0 and job files under one root
+// folder) and the parser of one connection's PJL/PCL byte stream.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace gc::emu {
+
+// Event lines, one per line, flushed at once so scripts can follow the file.
+class Log {
+ public:
+  explicit Log(std::FILE* out, bool keep_lines = false) : out_(out), keep_(keep_lines) {}
+  void Event(const std::string& line);
+  void Problem(const std::string& line);  // anything a test should fail on
+  void BadSize(const std::string& line);
+  int bad_sizes() const { return bad_sizes_; }
+  int problems() const { return problems_; }
+  const std::vector<std::string>& lines() const { return lines_; }
+
+ private:
+  std::FILE* out_;
+  bool keep_;
+  int bad_sizes_ = 0;
+  int problems_ = 0;
+  std::vector<std::string> lines_;
+};
+
+// A name or line made safe for one log field: bytes outside 0x21..0x7e and '%'
+// become %XX. With keep_spaces, spaces stay (for the last field of a line).
+std::string LogText(std::string_view raw, bool keep_spaces = false);
+
+// Splits "0:\a\b" into {"a", "b"}. Refuses other volumes and any component
+// that could leave the root: empty, ".", "..", '/', control bytes, too long.
+bool SplitVolumePath(std::string_view name, std::vector<std::string>* parts, std::string* why);
+
+class Storage {
+ public:
+  Storage(std::filesystem::path root, Log& log);
+  Log& log() { return log_; }
+  const std::filesystem::path& root() const { return root_; }
+
+  void MakeDir(const std::string& name);
+  void Init(const std::string& volume);
+  // Checks the name and opens a temporary file; false when refused (logged).
+  bool BeginDownload(const std::string& name, int conn, std::FILE** file,
+                     std::filesystem::path* temp);
+  // Moves the complete file into place.
+  void FinishDownload(const std::string& name, std::FILE* file, const std::filesystem::path& temp,
+                      uint32_t size);
+  void DropDownload(std::FILE* file, const std::filesystem::path& temp);
+  // Opens the next jobs/job-NNNN.pcl; returns its path relative to the root.
+  std::FILE* OpenJob(std::string* rel);
+  void JobDone(const std::string& rel, uint64_t size);
+
+  int stored() const { return stored_; }
+  int jobs() const { return jobs_; }
+  // What the printer holds: DIR, FILE and JOB lines, sorted.
+  void Report(std::FILE* out) const;
+
+ private:
+  std::filesystem::path Place(const std::vector<std::string>& parts) const;
+  std::filesystem::path root_;
+  Log& log_;
+  int next_job_ = 1;
+  int stored_ = 0;
+  int jobs_ = 0;
+};
+
+enum class End {
+  kEof,    // the peer closed in order
+  kAbort,  // the peer reset, or we cut the connection (fault mode, shutdown)
+};
+
+// One connection. Starts in PJL mode, as after a UEL.
+class Session {
+ public:
+  Session(Storage& storage, int id) : storage_(storage), id_(id) {}
+  ~Session();
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+
+  void Feed(const uint8_t* data, size_t size);
+  void Finish(End end);
+  uint64_t bytes() const { return bytes_; }
+
+ private:
+  enum class State { kPjl, kLine, kSkipLine, kPcl, kPayload, kAfterPayload, kOverrun };
+  void FeedPjl(uint8_t byte);
+  void FeedPcl(const uint8_t* data, size_t size);
+  size_t FeedLine(const uint8_t* data, size_t size);
+  size_t FeedPayload(const uint8_t* data, size_t size);
+  void FeedAfterPayload(uint8_t byte);
+  void FeedOverrun(uint8_t byte);
+  void OnPjlLine(const std::string& line);
+  void OnDownload(const std::string& line, const std::string& rest);
+  void StartPcl(const std::string& pending);
+  void JobWrite(const void* data, size_t size);
+  void ReportBadSize(const char* next);
+  void CloseJob();
+
+  Storage& storage_;
+  int id_;
+  State state_ = State::kPjl;
+  uint64_t bytes_ = 0;
+  std::string line_;
+  size_t match_ = 0;  // UEL bytes matched so far
+
+  // The download in progress.
+  std::string dl_name_;
+  uint32_t dl_size_ = 0;
+  uint32_t dl_received_ = 0;
+  std::FILE* dl_file_ = nullptr;
+  std::filesystem::path dl_temp_;
+  size_t dl_match_ = 0;       // UEL search inside the payload
+  int64_t dl_uel_at_ = -1;    // first UEL after the FSDOWNLOAD line
+  uint64_t dl_overrun_ = 0;   // bytes after the payload that were not the UEL
+
+  std::FILE* job_ = nullptr;
+  std::string job_rel_;
+  uint64_t job_size_ = 0;
+  bool job_failed_ = false;
+};
+
+}  // namespace gc::emu

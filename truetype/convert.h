@@ -1,0 +1,13 @@
+// TrueType font file -> PCL TrueType-scalable soft font inside the PJL download framing.
+#pragma once
+#include "jobs/channel.h"
+
+namespace gc {
+namespace os { class Ui; }
+
+// Returns 0, or 1/3/4/5 for file problems, 11 for an unknown cmap format
+// (message 158 shown through ui), or a write's failure code.
+int ConvertTrueTypeFont(os::Ui* ui, ChannelWrite write, OutputChannel& channel, const char* path,
+                        const char* downloadName, int fontId);
+
+}  // namespace gc
