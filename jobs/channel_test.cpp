@@ -1,0 +1,274 @@
+#include "jobs/channel.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+#include <vector>
+
+#include "jobs/progress_watch.h"
+#include "jobs/spooler_job.h"
+#include "jobs/tcp_connection.h"
+#include "os/file.h"
+#include "tests/support/files.h"
+#include "tests/support/tcp_peer.h"
+
+namespace gc {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using test::PeerMode;
+using test::TcpPeer;
+
+long long MsSince(Clock::time_point start) {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+}
+
+struct Tcp {
+  explicit Tcp(uint16_t port) {
+    code = OpenTcpConnection("printer", "127.0.0.1", &connection, port);
+    channel.kind = ChannelKind::Tcp;
+    channel.tcp = connection;
+  }
+  ~Tcp() {
+    if (connection) CloseTcpConnection(connection);
+  }
+  int code;
+  TcpConnection* connection = nullptr;
+  OutputChannel channel;
+};
+
+TEST(TcpChannel, DeliversEveryByteToASlowReader) {
+  TcpPeer peer(PeerMode::ReadSlowly);
+  std::string data = test::Pattern(600000);
+  {
+    Tcp tcp(peer.port());
+    ASSERT_EQ(tcp.code, 0);
+    progressWatch().byteCounter = 0;
+    // Small pieces, as the builders write them.
+    for (size_t at = 0; at < data.size(); at += 16)
+      ASSERT_EQ(TcpWrite(tcp.channel, reinterpret_cast<const uint8_t*>(data.data()) + at,
+                         std::min<size_t>(16, data.size() - at)),
+                0);
+    ASSERT_EQ(FlushChannel(tcp.channel), 0);
+    EXPECT_EQ(progressWatch().byteCounter.load(), data.size());
+  }
+  EXPECT_EQ(peer.Received(), data);
+}
+
+TEST(TcpChannel, PeerResetFails) {
+  TcpPeer peer(PeerMode::ResetAfter, 1000);
+  Tcp tcp(peer.port());
+  ASSERT_EQ(tcp.code, 0);
+  std::string data = test::Pattern(4 << 20);
+  SendResult r{0, 0};
+  // The reset shows on one of the sends after the peer has gone.
+  for (int i = 0; i < 20 && r.code == 0; ++i) {
+    r = SendAll(*tcp.connection, reinterpret_cast<const uint8_t*>(data.data()), data.size());
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  EXPECT_EQ(r.code, 4);
+  EXPECT_EQ(TcpWrite(tcp.channel, reinterpret_cast<const uint8_t*>(data.data()), data.size()), 6);
+}
+
+TEST(TcpChannel, AbortEndsAStalledWrite) {
+  TcpPeer peer(PeerMode::Stall);
+  Tcp tcp(peer.port());
+  ASSERT_EQ(tcp.code, 0);
+  std::string data = test::Pattern(64 << 20);
+  int code = -1;
+  std::thread writer([&] {
+    code = TcpWrite(tcp.channel, reinterpret_cast<const uint8_t*>(data.data()), data.size());
+  });
+  // Wait until the peer's window is full and the counter stands still.
+  uint64_t seen = ~0ull;
+  while (progressWatch().byteCounter.load() != seen) {
+    seen = progressWatch().byteCounter.load();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  }
+  auto start = Clock::now();
+  {
+    std::lock_guard<std::mutex> hold(progressWatch().lock);
+    ASSERT_EQ(progressWatch().abortableConnection, tcp.connection);
+    AbortTcpConnection(*progressWatch().abortableConnection);
+  }
+  writer.join();
+  EXPECT_LT(MsSince(start), 1000);  // one 200 ms wait, with room for a loaded machine
+  EXPECT_EQ(code, 6);
+  EXPECT_EQ(tcp.connection->socket, os::kNoSocket);
+  uint8_t byte = 0;
+  EXPECT_EQ(TcpWrite(tcp.channel, &byte, 1), 6);  // the channel stays failed
+}
+
+TEST(TcpChannel, RefusedConnectionFailsWithoutRetrying) {
+  uint16_t port = TcpPeer::ClosedPort();
+  auto start = Clock::now();
+  TcpConnection* c = nullptr;
+  EXPECT_EQ(OpenTcpConnection("printer", "127.0.0.1", &c, port), 4);
+  EXPECT_EQ(c, nullptr);
+  EXPECT_LT(MsSince(start), 700);  // far below the 1.5 s of five attempts
+}
+
+TEST(TcpChannel, BadAddressFailsBeforeConnecting) {
+  for (const char* address : {"printer.local", "10.1", "10.0.0.256", "", "1.2.3.4.5"}) {
+    TcpConnection* c = nullptr;
+    EXPECT_EQ(OpenTcpConnection("printer", address, &c), 4) << address;
+  }
+}
+
+// A socket layer whose connects never complete and whose sends take all.
+class FakeSockets : public os::SocketLayer {
+ public:
+  os::SocketHandle OpenTcp() override { return 7; }
+  bool SetNonBlocking(os::SocketHandle) override { return true; }
+  int Connect(os::SocketHandle, uint32_t, uint16_t) override {
+    ++connects;
+    return connectResult;
+  }
+  long Send(os::SocketHandle, const uint8_t*, size_t length, int*) override {
+    sends.push_back(length);
+    return static_cast<long>(length);
+  }
+  int WaitWritable(os::SocketHandle, int) override { return 1; }
+  void Close(os::SocketHandle) override { ++closes; }
+  void SleepMs(int ms) override { sleeps.push_back(ms); }
+
+  int connectResult = os::kWsaEWOULDBLOCK;
+  int connects = 0, closes = 0;
+  std::vector<size_t> sends;
+  std::vector<int> sleeps;
+};
+
+TEST(TcpChannel, ConnectThatNeverCompletesGivesUpAfterFiveAttempts) {
+  for (int pending : {os::kWsaEWOULDBLOCK, os::kWsaEINVAL}) {
+    FakeSockets fake;
+    fake.connectResult = pending;
+    TcpConnection* c = nullptr;
+    EXPECT_EQ(OpenTcpConnection("p", "192.0.2.1", &c, kPrinterPort, &fake), 4);
+    EXPECT_EQ(fake.connects, 5);
+    EXPECT_EQ(fake.sleeps, (std::vector<int>{100, 200, 400, 800}));
+    EXPECT_EQ(fake.closes, 1);
+  }
+}
+
+TEST(TcpChannel, LargeWritesGoInMebibyteChunksAndEmptyWritesTouchNothing) {
+  FakeSockets fake;
+  fake.connectResult = os::kWsaEISCONN;
+  TcpConnection* c = nullptr;
+  ASSERT_EQ(OpenTcpConnection("p", "192.0.2.1", &c, kPrinterPort, &fake), 0);
+  OutputChannel ch;
+  ch.kind = ChannelKind::Tcp;
+  ch.tcp = c;
+  EXPECT_EQ(TcpWrite(ch, nullptr, 0), 0);
+  EXPECT_TRUE(fake.sends.empty());
+  std::string data(3 << 20, 'x');
+  EXPECT_EQ(TcpWrite(ch, reinterpret_cast<const uint8_t*>(data.data()), data.size()), 0);
+  EXPECT_EQ(fake.sends, (std::vector<size_t>{1 << 20, 1 << 20, 1 << 20}));
+  CloseTcpConnection(c);
+  EXPECT_EQ(fake.sleeps.back(), 300);
+}
+
+TEST(Channel, SmallPiecesAreGatheredIntoLargeBlocks) {
+  FakeSockets fake;
+  fake.connectResult = 0;
+  TcpConnection* c = nullptr;
+  ASSERT_EQ(OpenTcpConnection("p", "192.0.2.1", &c, kPrinterPort, &fake), 0);
+  OutputChannel ch;
+  ch.kind = ChannelKind::Tcp;
+  ch.tcp = c;
+  uint8_t piece[16] = {};
+  for (int i = 0; i < 65536; ++i) ASSERT_EQ(TcpWrite(ch, piece, sizeof piece), 0);  // 1 MiB
+  ASSERT_EQ(FlushChannel(ch), 0);
+  EXPECT_EQ(fake.sends.size(), 16u);
+  for (size_t n : fake.sends) EXPECT_GE(n, kGatherBlock);
+  CloseTcpConnection(c);
+}
+
+// A spooler that keeps the document and can refuse any step.
+class FakeSpooler : public os::SpoolerPort {
+ public:
+  os::PrinterHandle Open(const std::string& q) override {
+    calls += "open(" + q + ") ";
+    return refuse == "open" ? nullptr : this;
+  }
+  bool StartRawDocument(os::PrinterHandle, const std::string& name) override {
+    calls += "doc(" + name + ") ";
+    return refuse != "doc";
+  }
+  bool StartPage(os::PrinterHandle) override {
+    calls += "page ";
+    return refuse != "page";
+  }
+  bool Write(os::PrinterHandle, const uint8_t* b, uint32_t n, uint32_t* written) override {
+    ++writes;
+    data.append(reinterpret_cast<const char*>(b), n);
+    *written = refuse == "short" ? n - 1 : n;
+    return refuse != "write";
+  }
+  bool EndPage(os::PrinterHandle) override { return calls += "endpage ", true; }
+  bool EndDocument(os::PrinterHandle) override { return calls += "enddoc ", true; }
+  bool Close(os::PrinterHandle) override { return calls += "close", true; }
+  std::string refuse, calls, data;
+  int writes = 0;
+};
+
+TEST(SpoolerChannel, OpensWritesAndTearsDownInOrder) {
+  struct Case {
+    std::string refuse;
+    SpoolerOpen result;
+    std::string calls;
+  } cases[] = {
+      {"", SpoolerOpen::Opened, "open(q) doc(Glyphcast Job) page "},
+      {"open", SpoolerOpen::OpenFailed, "open(q) "},
+      {"doc", SpoolerOpen::DocumentFailed, "open(q) doc(Glyphcast Job) close"},
+      {"page", SpoolerOpen::PageFailed, "open(q) doc(Glyphcast Job) page enddoc close"},
+  };
+  for (const Case& c : cases) {
+    FakeSpooler spooler;
+    spooler.refuse = c.refuse;
+    OutputChannel ch;
+    EXPECT_EQ(OpenSpoolerJob(spooler, "q", "Glyphcast Job", ch), c.result);
+    EXPECT_EQ(spooler.calls, c.calls);
+  }
+}
+
+TEST(SpoolerChannel, ShortOrFailedWritesFailWithSeven) {
+  for (std::string refuse : {"", "short", "write"}) {
+    FakeSpooler spooler;
+    OutputChannel ch;
+    ASSERT_EQ(OpenSpoolerJob(spooler, "q", "J", ch), SpoolerOpen::Opened);
+    spooler.refuse = refuse;
+    std::string all = test::Pattern(256);
+    for (int i = 0; i < 1000; ++i)
+      SpoolerWrite(ch, reinterpret_cast<const uint8_t*>(all.data()), all.size());
+    EXPECT_EQ(CloseSpoolerJob(ch), refuse.empty() ? 0 : 7);
+    EXPECT_EQ(spooler.calls, "open(q) doc(J) page endpage enddoc close");
+    if (refuse.empty()) {
+      EXPECT_EQ(spooler.data.size(), 256000u);
+      EXPECT_LE(spooler.writes, 4);  // gathered, not a call per piece
+    }
+  }
+}
+
+TEST(FileChannel, WritesAndReportsAFullDisk) {
+  std::string path = (test::ScratchDir() / "out.prn").string();
+  File f = File::Create(path.c_str());
+  OutputChannel ch;
+  ch.kind = ChannelKind::File;
+  ch.file = &f;
+  EXPECT_EQ(FileWrite(ch, reinterpret_cast<const uint8_t*>("abc"), 3), 0);
+  EXPECT_EQ(FlushChannel(ch), 0);
+  f.Close();
+  EXPECT_EQ(test::ReadAll(path), "abc");
+#ifndef _WIN32
+  File full = File::Create("/dev/full");
+  OutputChannel fullChannel;
+  fullChannel.kind = ChannelKind::File;
+  fullChannel.file = &full;
+  EXPECT_EQ(FileWrite(fullChannel, reinterpret_cast<const uint8_t*>("abc"), 3), 0);
+  EXPECT_EQ(FlushChannel(fullChannel), 1);
+#endif
+}
+
+}  // namespace
+}  // namespace gc
