@@ -11,6 +11,11 @@ SOCKET S(SocketHandle s) { return static_cast<SOCKET>(s); }
 
 class WinSockets final : public SocketLayer {
  public:
+  // The Win32 program starts Windows Sockets itself; the CLI and tests rely on this.
+  WinSockets() {
+    WSADATA data;
+    WSAStartup(MAKEWORD(1, 1), &data);
+  }
   SocketHandle OpenTcp() override {
     SOCKET s = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
     return s == INVALID_SOCKET ? kNoSocket : static_cast<SocketHandle>(s);

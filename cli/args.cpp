@@ -1,0 +1,81 @@
+#include "cli/args.h"
+
+#include <cstdlib>
+
+#include "os/sockets.h"
+
+namespace gc::cli {
+
+Args ParseArgs(int argc, char** argv) {
+  Args a;
+  int i = 1;
+  if (i < argc) a.command = argv[i++];
+  auto value = [&](const std::string& flag) -> std::optional<std::string> {
+    if (i < argc) return std::string(argv[i++]);
+    a.error = flag + " needs a value";
+    return std::nullopt;
+  };
+  while (i < argc) {
+    std::string arg = argv[i++];
+    if (arg == "--help" || arg == "-h") {
+      a.help = true;
+    } else if (arg == "-o" || arg == "--output") {
+      if (auto v = value(arg)) a.output = *v;
+    } else if (arg == "--printer" || arg == "-p") {
+      if (auto v = value(arg)) a.printers.push_back(*v);
+    } else if (arg == "--name") {
+      a.name = value(arg);
+    } else if (arg == "--id") {
+      a.id = value(arg);
+    } else if (arg == "--type") {
+      a.type = value(arg);
+    } else if (arg.size() > 1 && arg[0] == '-' && arg != "-") {
+      a.error = "unknown option " + arg;
+    } else {
+      a.files.push_back(arg);
+    }
+    if (!a.error.empty()) break;
+  }
+  if (a.command == "--help" || a.command == "-h" || a.command == "help") {
+    a.help = true;
+    a.command = a.files.empty() ? "" : a.files.front();
+  }
+  return a;
+}
+
+bool ParsePrinter(const std::string& text, PrinterTarget* target, std::string* error) {
+  *target = PrinterTarget{};
+  if (text.rfind("queue:", 0) == 0) {
+    target->name = text.substr(6);
+    if (target->name.empty()) {
+      *error = "queue: needs a queue name";
+      return false;
+    }
+    return true;
+  }
+  target->network = true;
+  std::string host = text;
+  size_t colon = text.rfind(':');
+  if (colon != std::string::npos) {
+    host = text.substr(0, colon);
+    std::string port = text.substr(colon + 1);
+    char* end = nullptr;
+    long n = std::strtol(port.c_str(), &end, 10);
+    if (port.empty() || *end || n < 1 || n > 65535) {
+      *error = "bad port in " + text;
+      return false;
+    }
+    target->port = static_cast<uint16_t>(n);
+  }
+  if (host == "localhost") host = "127.0.0.1";
+  uint32_t address;
+  if (!os::ParseIpv4(host.c_str(), &address)) {
+    *error = "a printer is a dotted IPv4 address, localhost, or queue:NAME: " + text;
+    return false;
+  }
+  target->name = host;
+  target->address = host;
+  return true;
+}
+
+}  // namespace gc::cli

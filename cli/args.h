@@ -1,0 +1,26 @@
+// Command-line parsing shared by the glyphcast commands.
+#pragma once
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "jobs/printer_channel.h"
+
+namespace gc::cli {
+
+struct Args {
+  std::string command;
+  std::vector<std::string> files;  // positional arguments
+  std::vector<std::string> printers;
+  std::string output;
+  std::optional<std::string> name, id, type;
+  bool help = false;
+  std::string error;  // a usage error, when set
+};
+
+Args ParseArgs(int argc, char** argv);
+
+// "HOST[:PORT]" (a dotted IPv4 address or localhost) or "queue:NAME".
+bool ParsePrinter(const std::string& text, PrinterTarget* target, std::string* error);
+
+}  // namespace gc::cli

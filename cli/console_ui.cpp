@@ -1,0 +1,31 @@
+#include "cli/console_ui.h"
+
+#include <cstdio>
+
+#include "resources/messages.h"
+
+namespace gc::cli {
+
+os::Answer ConsoleUi::ShowText(const std::string& text, os::Buttons buttons) {
+  shown.push_back(text);
+  std::fprintf(stderr, "glyphcast: %s\n", text.c_str());
+  switch (buttons) {
+    case os::Buttons::Ok: return os::Answer::Ok;
+    case os::Buttons::OkCancel: return os::Answer::Ok;
+    case os::Buttons::YesNo: return os::Answer::Yes;
+  }
+  return os::Answer::Ok;
+}
+
+std::string MessageWith(int id, int a, int b, int c) {
+  const char* format = MessageText(id);
+  if (!format) return kResourceLoadFailure;
+  std::string text = format;
+  size_t one = text.find("%1");
+  if (one != std::string::npos) return text.replace(one, 2, std::to_string(a));
+  char buffer[512];
+  std::snprintf(buffer, sizeof buffer, format, a, b, c);
+  return buffer;
+}
+
+}  // namespace gc::cli

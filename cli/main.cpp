@@ -1,0 +1,202 @@
+// glyphcast: the engine from the command line, for scripting and fleets.
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "cli/args.h"
+#include "cli/console_ui.h"
+#include "cli/inspect.h"
+#include "items/proposal.h"
+#include "items/recognize.h"
+#include "jobs/job_runner.h"
+#include "jobs/streams.h"
+#include "os/file.h"
+#include "os/spooler.h"
+
+namespace gc::cli {
+namespace {
+
+constexpr int kExitOk = 0, kExitFailed = 1, kExitUsage = 2;
+
+const char kUsage[] =
+    "usage: glyphcast COMMAND [options]\n"
+    "\n"
+    "commands:\n"
+    "  export -o OUT.prn [--name NAME] [--id ID] [--type font|macro] FILE...\n"
+    "      write the download stream of the items to OUT.prn\n"
+    "  download --printer P [--printer P]... [item options] FILE...\n"
+    "      send the items to every printer, in order\n"
+    "  delete-all --printer P...      remove every stored font and macro\n"
+    "  test-macro --printer P... ID   run macro ID on the printers\n"
+    "  send-file --printer P... FILE.prn\n"
+    "                                 send a prepared stream unchanged\n"
+    "  inspect FILE                   say what a font, macro or .prn stream holds\n"
+    "\n"
+    "A printer P is HOST[:PORT] (a dotted IPv4 address or localhost; port 9100\n"
+    "unless given) or queue:NAME for a local spooler queue.\n"
+    "Without --name/--id every FILE gets the proposed download name (its file\n"
+    "name without extension, blanks as _) and the next free control ID.\n"
+    "Run 'glyphcast COMMAND --help' for one command.\n";
+
+struct CommandHelp {
+  const char* command;
+  const char* text;
+};
+const CommandHelp kHelp[] = {
+    {"export",
+     "usage: glyphcast export -o OUT.prn [--name NAME] [--id ID] [--type font|macro] FILE...\n"
+     "Writes each item's download stream, as a printer would receive it, into OUT.prn.\n"
+     "--name and --id apply to a single FILE; --type macro sends a font file as a macro.\n"},
+    {"download",
+     "usage: glyphcast download --printer P [--printer P]... [--name NAME] [--id ID]\n"
+     "                          [--type font|macro] FILE...\n"
+     "Stores each item on every printer, in order; stops at the first failure.\n"},
+    {"delete-all",
+     "usage: glyphcast delete-all --printer P...\n"
+     "Reinitialises volume 0 and deletes every font and macro on the printers.\n"},
+    {"test-macro",
+     "usage: glyphcast test-macro --printer P... ID\nRuns the macro with control ID ID.\n"},
+    {"send-file",
+     "usage: glyphcast send-file --printer P... FILE.prn\nSends the file's bytes unchanged.\n"},
+    {"inspect",
+     "usage: glyphcast inspect FILE\n"
+     "Says whether FILE is a TrueType font, a pure PCL5 soft font (with its name and any\n"
+     "font ID command) or a macro; for a .prn stream lists the PJL file operations and\n"
+     "checks that every FSDOWNLOAD SIZE is exact (exit status 1 when one is not).\n"},
+};
+
+int Usage(const std::string& error) {
+  std::fprintf(stderr, "glyphcast: %s\n%s", error.c_str(), kUsage);
+  return kExitUsage;
+}
+
+// Items from the files, proposed and checked as the add-to-list dialog checks them.
+int BuildItems(const Args& a, ConsoleUi& ui, ItemList& items) {
+  if (a.files.empty()) return Usage("no item file given");
+  if ((a.name || a.id) && a.files.size() > 1) return Usage("--name and --id take a single FILE");
+  if (a.type && *a.type != "font" && *a.type != "macro") return Usage("--type is font or macro");
+  for (const std::string& path : a.files) {
+    DownloadItem item;
+    if (RecognizeItem(path, items, ui, item) != 0) return kExitFailed;
+    bool isFont = item.resourceType != static_cast<int>(ResourceType::PclMacro);
+    if (a.type && *a.type == "font" && !isFont) {
+      std::fprintf(stderr, "glyphcast: %s is not a font file; it can be sent as a macro only\n",
+                   path.c_str());
+      return kExitFailed;
+    }
+    if (a.type && *a.type == "macro") item.resourceType = static_cast<int>(ResourceType::PclMacro);
+    if (a.name) item.downloadName = *a.name;
+    std::string idText = a.id ? *a.id : item.idText;
+
+    int id = 0;
+    if (item.downloadName.size() > kMaxDownloadName) {
+      ui.ShowText(MessageWith(61716, static_cast<int>(kMaxDownloadName)), os::Buttons::Ok);
+      return kExitFailed;
+    }
+    if (!ControlIdTextValid(idText, &id)) return ui.ShowMessage(131), kExitFailed;
+    switch (CheckDownloadName(item.downloadName, item.resourceType, items)) {
+      case -3: return ui.ShowMessage(133), kExitFailed;
+      case -1: return ui.ShowMessage(132), kExitFailed;
+      case -2: return ui.ShowMessage(138), kExitFailed;
+    }
+    switch (CheckControlId(item.resourceType, id, items)) {
+      case -2: return ui.ShowMessage(137), kExitFailed;
+      case -1: return ui.ShowMessage(131), kExitFailed;
+    }
+    item.controlId = id;
+    FillItemTexts(item);
+    items.push_back(item);
+  }
+  return kExitOk;
+}
+
+int Printers(const Args& a, std::vector<PrinterTarget>& printers) {
+  if (a.printers.empty()) return Usage("no --printer given");
+  for (const std::string& text : a.printers) {
+    PrinterTarget target;
+    std::string error;
+    if (!ParsePrinter(text, &target, &error)) return Usage(error);
+    printers.push_back(target);
+  }
+  return kExitOk;
+}
+
+int Run(const Args& a) {
+  ConsoleUi ui;
+  JobContext job;
+  job.ui = &ui;
+  job.spooler = os::SystemSpooler();
+
+  if (a.command == "inspect") {
+    if (a.files.size() != 1) return Usage("inspect takes one FILE");
+    return Inspect(a.files.front());
+  }
+  if (a.command == "export") {
+    if (a.output.empty()) return Usage("export needs -o OUT.prn");
+    ItemList items;
+    if (int rc = BuildItems(a, ui, items)) return rc;
+    return ExportItems(job, items, a.output) ? kExitFailed : kExitOk;
+  }
+
+  std::vector<PrinterTarget> printers;
+  if (a.command == "download") {
+    ItemList items;
+    if (int rc = Printers(a, printers)) return rc;
+    if (int rc = BuildItems(a, ui, items)) return rc;
+    return DownloadToPrinters(job, printers, items) ? kExitFailed : kExitOk;
+  }
+  if (a.command == "delete-all") {
+    if (int rc = Printers(a, printers)) return rc;
+    if (!a.files.empty()) return Usage("delete-all takes no FILE");
+    return DeleteAllOnPrinters(job, printers) ? kExitFailed : kExitOk;
+  }
+  if (a.command == "test-macro") {
+    if (int rc = Printers(a, printers)) return rc;
+    if (a.files.size() != 1) return Usage("test-macro takes one control ID");
+    int id = 0;
+    if (!ControlIdTextValid(a.files.front(), &id)) return ui.ShowMessage(131), kExitFailed;
+    std::string macro = FormatTestMacro(id);
+    return SendBufferToPrinters(job, printers, reinterpret_cast<const uint8_t*>(macro.data()),
+                                macro.size())
+               ? kExitFailed
+               : kExitOk;
+  }
+  if (a.command == "send-file") {
+    if (int rc = Printers(a, printers)) return rc;
+    if (a.files.size() != 1) return Usage("send-file takes one FILE");
+    File f = File::OpenRead(a.files.front().c_str(), false);
+    uint64_t size = 0;
+    if (!f.IsOpen() || !f.Size(&size) || size == 0 || (size >> 32)) {
+      std::fprintf(stderr, "glyphcast: %s: %s\n", a.files.front().c_str(),
+                   !f.IsOpen() ? "cannot be opened" : "empty or 4 GiB or more");
+      return kExitFailed;
+    }
+    std::string bytes(static_cast<size_t>(size), '\0');
+    for (size_t got = 0; got < bytes.size();) {
+      long long n = f.Read(bytes.data() + got, bytes.size() - got);
+      if (n <= 0) return std::fprintf(stderr, "glyphcast: read failed\n"), kExitFailed;
+      got += static_cast<size_t>(n);
+    }
+    return SendBufferToPrinters(job, printers, reinterpret_cast<const uint8_t*>(bytes.data()),
+                                bytes.size())
+               ? kExitFailed
+               : kExitOk;
+  }
+  return Usage(a.command.empty() ? "no command given" : "unknown command " + a.command);
+}
+
+}  // namespace
+}  // namespace gc::cli
+
+int main(int argc, char** argv) {
+  using namespace gc::cli;
+  Args a = ParseArgs(argc, argv);
+  if (a.help) {
+    for (const CommandHelp& h : kHelp)
+      if (a.command == h.command) return std::fputs(h.text, stdout), kExitOk;
+    return std::fputs(kUsage, stdout), kExitOk;
+  }
+  if (!a.error.empty()) return Usage(a.error);
+  return Run(a);
+}

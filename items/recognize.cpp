@@ -1,0 +1,69 @@
+#include "items/recognize.h"
+
+#include <cstdio>
+
+#include "items/proposal.h"
+#include "pcl/font_descriptor.h"
+#include "resources/messages.h"
+#include "truetype/font_name.h"
+
+namespace gc {
+
+namespace {
+constexpr int kUnsupportedFont = 158;
+constexpr int kIdOverlaps = 143;
+}  // namespace
+
+void FillItemTexts(DownloadItem& item) {
+  int textId = TypeTextId(item.resourceType);
+  const char* text = textId ? MessageText(textId) : nullptr;
+  item.typeText = text ? std::string(text).substr(0, 31) : "";
+  item.idText = item.resourceType == static_cast<int>(ResourceType::PostScriptFont)
+                    ? ""
+                    : std::to_string(item.controlId);
+}
+
+int RecognizeItem(const std::string& path, const ItemList& items, os::Ui& ui, DownloadItem& item) {
+  item = DownloadItem{};
+  item.filePath = path;
+  FontState& fonts = fontState();
+  fonts.scannedFontIdSeen = 0;
+  fonts.scannedFontId = -1;
+
+  char name[201] = {};
+  int tt = ReadTrueTypeFontName(path.c_str(), name, sizeof name);
+  if (tt >= 0) {
+    int format = lastCmapFormat();
+    if (format != 0 && format != 4 && format != 6) {
+      ui.ShowMessage(kUnsupportedFont);
+      return -1;
+    }
+    item.resourceType = static_cast<int>(ResourceType::TrueTypeFont);
+  } else if (tt == -3) {
+    ui.ShowMessage(kUnsupportedFont);
+    return -1;
+  } else {
+    int pcl = ProbeFontName(path.c_str(), name, sizeof name);
+    if (pcl == -3) {
+      ui.ShowMessage(kUnsupportedFont);
+      return -1;
+    }
+    item.resourceType = static_cast<int>(pcl >= 0 ? ResourceType::PclFont : ResourceType::PclMacro);
+  }
+
+  item.downloadName = ProposeDownloadName(path);
+  const ItemState& state = itemState();
+  item.controlId = ProposeControlId(items, item.resourceType, fonts.scannedFontIdSeen,
+                                    fonts.scannedFontId, state.lastFontId, state.lastMacroId);
+  item.idText = std::to_string(item.controlId);
+  if (fonts.scannedFontIdSeen == 1 && item.controlId != fonts.scannedFontId) {
+    const char* format = MessageText(kIdOverlaps);
+    char text[512];
+    std::snprintf(text, sizeof text, format, fonts.scannedFontId, item.controlId,
+                  fonts.scannedFontId);
+    ui.ShowText(text, os::Buttons::Ok);
+  }
+  return 0;
+}
+
+}  // namespace gc

@@ -1,0 +1,18 @@
+// Steps of AddToList before the dialog: recognise the file's kind and propose
+// its download name and control ID.
+#pragma once
+#include <string>
+
+#include "items/download_item.h"
+#include "os/ui.h"
+
+namespace gc {
+
+// Fills `item` (path, type, proposed name, ID and texts). Returns 0, or -1 after
+// showing message 158 for a font file that cannot be used.
+int RecognizeItem(const std::string& path, const ItemList& items, os::Ui& ui, DownloadItem& item);
+
+// Fills the column texts from the final type and ID.
+void FillItemTexts(DownloadItem& item);
+
+}  // namespace gc

@@ -1,0 +1,101 @@
+#include "jobs/job_runner.h"
+
+#include <functional>
+#include <mutex>
+
+#include "jobs/progress_watch.h"
+#include "jobs/streams.h"
+#include "os/file.h"
+
+namespace gc {
+
+namespace {
+
+constexpr int kDownloadFailed = 145;
+constexpr int kFileWriteFailure = 149;
+
+bool CancelRequested() {
+  ProgressWatch& watch = progressWatch();
+  std::lock_guard<std::mutex> hold(watch.lock);
+  if (watch.cancelRequested) return true;
+  watch.abortableConnection = nullptr;
+  watch.byteCounter = 0;
+  watch.previousCounter = 0;
+  return false;
+}
+
+int Fail(const JobContext& job, int message) {
+  if (job.ui) job.ui->ShowMessage(message);
+  return message;
+}
+
+// Opens each printer's channel, runs `body` on it and closes it; the first
+// failure closes the channel before its message is shown.
+int ForEachPrinter(const JobContext& job, const std::vector<PrinterTarget>& printers,
+                   const std::function<int(OutputChannel&)>& body) {
+  for (const PrinterTarget& printer : printers) {
+    if (CancelRequested()) break;
+    OutputChannel channel;
+    int message = OpenPrinterChannel(printer, job.spooler, job.jobName, channel);
+    if (message != 0) return Fail(job, message);
+    int result = body(channel);
+    int closed = ClosePrinterChannel(channel);
+    if (result != 0) return result < 0 ? result : Fail(job, result);
+    if (closed != 0) return Fail(job, kDownloadFailed);
+  }
+  return 0;
+}
+
+}  // namespace
+
+int DownloadToPrinters(const JobContext& job, const std::vector<PrinterTarget>& printers,
+                       const ItemList& items) {
+  return ForEachPrinter(job, printers, [&](OutputChannel& channel) {
+    for (const DownloadItem& item : items) {
+      downloadSizeTotal() = 0;
+      if (WriteItem(job.ui, item.resourceType, item.filePath.c_str(), item.downloadName.c_str(),
+                    item.controlId, WriterFor(channel.kind), channel) != 0)
+        return kDownloadFailed;
+      ItemState& state = itemState();
+      (item.resourceType == static_cast<int>(ResourceType::PclMacro) ? state.lastMacroId
+                                                                      : state.lastFontId) =
+          item.controlId;
+    }
+    return 0;
+  });
+}
+
+int SendBufferToPrinters(const JobContext& job, const std::vector<PrinterTarget>& printers,
+                         const uint8_t* bytes, size_t length) {
+  return ForEachPrinter(job, printers, [&](OutputChannel& channel) {
+    if (WriterFor(channel.kind)(channel, bytes, length) != 0 || FlushChannel(channel) != 0)
+      return kDownloadFailed;
+    return 0;
+  });
+}
+
+int DeleteAllOnPrinters(const JobContext& job, const std::vector<PrinterTarget>& printers) {
+  return ForEachPrinter(job, printers, [&](OutputChannel& channel) {
+    return WriteDeleteAll(WriterFor(channel.kind), channel) != 0 ? kDownloadFailed : 0;
+  });
+}
+
+int ExportItems(const JobContext& job, const ItemList& items, const std::string& path) {
+  File file = File::Create(path.c_str());
+  if (!file.IsOpen()) return Fail(job, kFileWriteFailure);
+  OutputChannel channel;
+  channel.kind = ChannelKind::File;
+  channel.file = &file;
+  for (const DownloadItem& item : items) {
+    if (WriteItem(job.ui, item.resourceType, item.filePath.c_str(), item.downloadName.c_str(),
+                  item.controlId, FileWrite, channel) != 0) {
+      file.Close();
+      RemoveFile(path.c_str());
+      return Fail(job, kFileWriteFailure);
+    }
+  }
+  file.Close();
+  return 0;
+}
+
+}  // namespace gc

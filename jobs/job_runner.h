@@ -1,0 +1,32 @@
+// The printer commands: every printer in order, every item in order, one
+// message for the first failure.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "items/download_item.h"
+#include "jobs/printer_channel.h"
+#include "os/spooler.h"
+#include "os/ui.h"
+
+namespace gc {
+
+struct JobContext {
+  os::Ui* ui = nullptr;
+  os::SpoolerPort* spooler = nullptr;
+  std::string jobName = "Glyphcast Job";
+};
+
+// Each returns 0, or the id of the one message it showed. A cancel request
+// (progressWatch) is honoured before each printer.
+int DownloadToPrinters(const JobContext& job, const std::vector<PrinterTarget>& printers,
+                       const ItemList& items);
+int SendBufferToPrinters(const JobContext& job, const std::vector<PrinterTarget>& printers,
+                         const uint8_t* bytes, size_t length);
+int DeleteAllOnPrinters(const JobContext& job, const std::vector<PrinterTarget>& printers);
+// The item streams into one file; a partial file is removed.
+int ExportItems(const JobContext& job, const ItemList& items, const std::string& path);
+
+}  // namespace gc

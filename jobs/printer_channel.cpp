@@ -1,0 +1,46 @@
+#include "jobs/printer_channel.h"
+
+#include <mutex>
+
+#include "jobs/progress_watch.h"
+#include "jobs/spooler_job.h"
+
+namespace gc {
+
+int OpenPrinterChannel(const PrinterTarget& target, os::SpoolerPort* spooler,
+                       const std::string& jobName, OutputChannel& channel) {
+  channel = OutputChannel{};
+  if (target.network) {
+    TcpConnection* connection = nullptr;
+    if (OpenTcpConnection(target.name.c_str(), target.address.c_str(), &connection, target.port) != 0)
+      return 148;
+    channel.kind = ChannelKind::Tcp;
+    channel.tcp = connection;
+    return 0;
+  }
+  if (!spooler) return 148;
+  switch (OpenSpoolerJob(*spooler, target.name, jobName, channel)) {
+    case SpoolerOpen::Opened: return 0;
+    case SpoolerOpen::OpenFailed: return 148;
+    case SpoolerOpen::DocumentFailed: return 147;
+    case SpoolerOpen::PageFailed: return 146;
+  }
+  return 148;
+}
+
+int ClosePrinterChannel(OutputChannel& channel) {
+  if (channel.kind == ChannelKind::Spooler) return CloseSpoolerJob(channel);
+  if (channel.kind != ChannelKind::Tcp || !channel.tcp) return 0;
+  int code = FlushChannel(channel);
+  ProgressWatch& watch = progressWatch();
+  {
+    // The progress timer must never abort a connection that is being freed.
+    std::lock_guard<std::mutex> hold(watch.lock);
+    if (watch.abortableConnection == channel.tcp) watch.abortableConnection = nullptr;
+  }
+  CloseTcpConnection(channel.tcp);
+  channel.tcp = nullptr;
+  return code;
+}
+
+}  // namespace gc
