@@ -60,7 +60,8 @@ class Storage {
   int stored() const { return stored_; }
   int jobs() const { return jobs_; }
   // What the printer holds: DIR, FILE and JOB lines, sorted.
-  void Report(std::FILE* out) const;
+  static void Report(const std::filesystem::path& root, std::FILE* out);
+  void Report(std::FILE* out) const { Report(root_, out); }
 
  private:
   std::filesystem::path Place(const std::vector<std::string>& parts) const;
@@ -91,7 +92,7 @@ class Session {
  private:
   enum class State { kPjl, kLine, kSkipLine, kPcl, kPayload, kAfterPayload, kOverrun };
   void FeedPjl(uint8_t byte);
-  void FeedPcl(const uint8_t* data, size_t size);
+  size_t FeedPcl(const uint8_t* data, size_t size);
   size_t FeedLine(const uint8_t* data, size_t size);
   size_t FeedPayload(const uint8_t* data, size_t size);
   void FeedAfterPayload(uint8_t byte);
@@ -100,7 +101,7 @@ class Session {
   void OnDownload(const std::string& line, const std::string& rest);
   void StartPcl(const std::string& pending);
   void JobWrite(const void* data, size_t size);
-  void ReportBadSize(const char* next);
+  void ReportBadSize(const char* next, int64_t uel_after = -1);
   void CloseJob();
 
   Storage& storage_;
@@ -116,9 +117,9 @@ class Session {
   uint32_t dl_received_ = 0;
   std::FILE* dl_file_ = nullptr;
   std::filesystem::path dl_temp_;
-  size_t dl_match_ = 0;       // UEL search inside the payload
-  int64_t dl_uel_at_ = -1;    // first UEL after the FSDOWNLOAD line
-  uint64_t dl_overrun_ = 0;   // bytes after the payload that were not the UEL
+  size_t dl_match_ = 0;      // UEL search inside the payload
+  int64_t dl_uel_at_ = -1;   // first UEL after the FSDOWNLOAD line
+  uint64_t dl_overrun_ = 0;  // bytes after the payload that were not the UEL
 
   std::FILE* job_ = nullptr;
   std::string job_rel_;

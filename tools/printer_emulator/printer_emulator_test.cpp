@@ -1,0 +1,465 @@
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tools/printer_emulator/pjl_printer.h"
+
+extern char** environ;
+
+namespace gc::emu {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+const std::string kUel = "\x1b%-12345X";
+
+std::string Bytes0To255(int times) {
+  std::string s;
+  for (int t = 0; t < times; ++t)
+    for (int i = 0; i < 256; ++i) s += static_cast<char>(i);
+  return s;
+}
+
+std::string FontItem(const std::string& name, const std::string& payload, size_t size) {
+  return kUel + "@PJL\r\n@PJL FSMKDIR NAME=\"0:\\pcl\\fonts\"\r\n" +
+         "@PJL FSDOWNLOAD FORMAT:BINARY SIZE=" + std::to_string(size) + " NAME=\"0:\\pcl\\fonts\\" +
+         name + "\"\r\n" + payload + kUel;
+}
+std::string FontItem(const std::string& name, const std::string& payload) {
+  return FontItem(name, payload, payload.size());
+}
+
+std::string MacroItem(const std::string& name, const std::string& payload) {
+  return kUel +
+         "@PJL\r\n@PJL FSMKDIR NAME=\"0:\\pcl\"\r\n@PJL FSMKDIR NAME=\"0:\\pcl\\macros\"\r\n" +
+         "@PJL FSDOWNLOAD FORMAT:BINARY SIZE=" + std::to_string(payload.size()) +
+         " NAME=\"0:\\pcl\\macros\\" + name + "\"\r\n" + payload + kUel;
+}
+
+const std::string kDeleteAll = kUel + "@PJL\r\n@PJL FSINIT VOLUME=\"0:\"\r\n" +
+                               "@PJL ENTER LANGUAGE=PCL\r\n\x1b*c0F\x1b&f6X" + kUel;
+
+std::string ReadFile(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+class TempDir {
+ public:
+  TempDir() {
+    std::string tmpl = (fs::temp_directory_path() / "emu-test-XXXXXX").string();
+    path_ = mkdtemp(tmpl.data());
+  }
+  ~TempDir() {
+    std::error_code ec;
+    fs::remove_all(path_, ec);
+  }
+  const fs::path& path() const { return path_; }
+
+ private:
+  fs::path path_;
+};
+
+std::vector<std::string> Entries(const fs::path& dir) {
+  std::vector<std::string> out;
+  for (const auto& e : fs::recursive_directory_iterator(dir))
+    out.push_back(fs::relative(e.path(), dir).string());
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+// One connection's stream through the parser, in pieces of `chunk` bytes so
+// every boundary case (split UEL, split PJL line) gets exercised.
+void Feed(Storage& st, int id, const std::string& stream, size_t chunk, End end = End::kEof) {
+  Session s(st, id);
+  for (size_t i = 0; i < stream.size(); i += chunk) {
+    size_t n = std::min(chunk, stream.size() - i);
+    s.Feed(reinterpret_cast<const uint8_t*>(stream.data() + i), n);
+  }
+  s.Finish(end);
+}
+
+class SessionTest : public ::testing::TestWithParam<size_t> {
+ protected:
+  TempDir tmp_;
+  fs::path root_ = tmp_.path() / "root";
+  Log log_{nullptr, true};
+};
+
+INSTANTIATE_TEST_SUITE_P(Chunks, SessionTest, ::testing::Values(1, 7, 1 << 20));
+
+TEST_P(SessionTest, StoresExactPayloads) {
+  Storage st(root_, log_);
+  // Payloads that look like the framing: a cut UEL and a PJL prefix.
+  std::string font = Bytes0To255(3) + "\x1b%-1234@PJL\r\n" + Bytes0To255(1);
+  std::string macro = "\x1b&f5y0X" + std::string("x") + "\x1b&f1X";
+  Feed(st, 1, FontItem("F1", font) + MacroItem("M1", macro), GetParam());
+
+  EXPECT_EQ(ReadFile(root_ / "0/pcl/fonts/F1"), font);
+  EXPECT_EQ(ReadFile(root_ / "0/pcl/macros/M1"), macro);
+  std::vector<std::string> want = {
+      "MKDIR 0:\\pcl\\fonts", "STORED 0:\\pcl\\fonts\\F1 " + std::to_string(font.size()),
+      "MKDIR 0:\\pcl", "MKDIR 0:\\pcl\\macros", "STORED 0:\\pcl\\macros\\M1 13"};
+  EXPECT_EQ(log_.lines(), want);
+  EXPECT_EQ(log_.problems() + log_.bad_sizes(), 0);
+  EXPECT_FALSE(fs::exists(root_ / "jobs/job-0001.pcl"));
+}
+
+TEST_P(SessionTest, WrongSizesAreFlagged) {
+  const std::string p = Bytes0To255(2);
+  const std::string n = std::to_string(p.size());
+  auto plus = [&](int d) { return std::to_string(static_cast<int>(p.size()) + d); };
+  struct Case {
+    std::string stream;
+    std::string badsize;
+    bool stored;
+  } cases[] = {
+      // SIZE too big: the payload swallows the UEL, then the connection ends.
+      {FontItem("F", p, p.size() + 100),
+       "BADSIZE 0:\\pcl\\fonts\\F announced=" + plus(100) + " received=" + plus(9) +
+           " next=eof uel_at=" + n,
+       false},
+      // SIZE too small: payload bytes are left before the UEL.
+      {FontItem("F", p, p.size() - 4),
+       "BADSIZE 0:\\pcl\\fonts\\F announced=" + plus(-4) + " received=" + plus(-4) +
+           " next=data uel_at=" + n,
+       true},
+      // Right size, but the connection ends instead of the UEL.
+      {FontItem("F", p).substr(0, FontItem("F", p).size() - 9),
+       "BADSIZE 0:\\pcl\\fonts\\F announced=" + n + " received=" + n + " next=eof", true},
+      // Right size, then the start of a UEL before the real one.
+      {FontItem("F", p).substr(0, FontItem("F", p).size() - 9) + "\x1b%-1" + kUel,
+       "BADSIZE 0:\\pcl\\fonts\\F announced=" + n + " received=" + n +
+           " next=data uel_at=" + plus(4),
+       true},
+      // Right size, other bytes before the UEL.
+      {FontItem("F", p).substr(0, FontItem("F", p).size() - 9) + "junk" + kUel,
+       "BADSIZE 0:\\pcl\\fonts\\F announced=" + n + " received=" + n +
+           " next=data uel_at=" + plus(4),
+       true},
+  };
+  for (const Case& c : cases) {
+    TempDir tmp;
+    Log log(nullptr, true);
+    Storage st(tmp.path(), log);
+    Feed(st, 1, c.stream, GetParam());
+    EXPECT_EQ(log.bad_sizes(), 1) << c.badsize;
+    EXPECT_NE(std::find(log.lines().begin(), log.lines().end(), c.badsize), log.lines().end())
+        << "want " << c.badsize << "\ngot  " << log.lines().back();
+    EXPECT_EQ(fs::exists(tmp.path() / "0/pcl/fonts/F"), c.stored) << c.badsize;
+    EXPECT_TRUE(fs::is_empty(tmp.path() / ".incoming"));
+  }
+}
+
+TEST_P(SessionTest, DeleteAllEmptiesVolumeAndKeepsPcl) {
+  Storage st(root_, log_);
+  Feed(st, 1, FontItem("F1", "abc") + MacroItem("M1", "m"), GetParam());
+  Feed(st, 2, kDeleteAll, GetParam());
+  EXPECT_TRUE(fs::is_empty(root_ / "0"));
+  EXPECT_EQ(ReadFile(root_ / "jobs/job-0001.pcl"), "\x1b*c0F\x1b&f6X");
+
+  // The font folder went with FSINIT: a download without FSMKDIR is reported.
+  Feed(st, 3,
+       kUel + "@PJL FSDOWNLOAD FORMAT:BINARY SIZE=2 NAME=\"0:\\pcl\\fonts\\G\"\n" + "xy" + kUel,
+       GetParam());
+  EXPECT_EQ(ReadFile(root_ / "0/pcl/fonts/G"), "xy");
+  std::vector<std::string> tail(log_.lines().end() - 5, log_.lines().end());
+  std::vector<std::string> want = {"FSINIT 0:", "ENTER PCL", "JOB jobs/job-0001.pcl 10",
+                                   "NODIR 0:\\pcl\\fonts\\G", "STORED 0:\\pcl\\fonts\\G 2"};
+  EXPECT_EQ(tail, want);
+  EXPECT_EQ(log_.problems(), 1);
+  EXPECT_EQ(log_.bad_sizes(), 0);
+}
+
+TEST_P(SessionTest, RawPclBecomesOneJobFilePerConnection) {
+  Storage st(root_, log_);
+  const std::string test_macro = "\x1b&f12Y\x1b&f2X";
+  Feed(st, 1, test_macro, GetParam());
+  // A UEL cut short is data; a real one ends the PCL part.
+  const std::string page =
+      "\x1b%-12\x1b"
+      "E text \x1b(s1P";
+  Feed(st, 2, kUel + "@PJL ENTER LANGUAGE=PCL\n" + page + kUel + "\x1b&f3Y", GetParam());
+  Feed(st, 3, kUel + "@PJL\r\n" + kUel, GetParam());  // nothing for the job file
+
+  EXPECT_EQ(ReadFile(root_ / "jobs/job-0001.pcl"), test_macro);
+  EXPECT_EQ(ReadFile(root_ / "jobs/job-0002.pcl"), page + "\x1b&f3Y");
+  EXPECT_FALSE(fs::exists(root_ / "jobs/job-0003.pcl"));
+  EXPECT_EQ(log_.lines()[0], "JOB jobs/job-0001.pcl 11");
+  EXPECT_EQ(log_.problems(), 0);
+}
+
+TEST_P(SessionTest, NamesThatLeaveTheRootAreRefused) {
+  struct Case {
+    std::string name, reason;
+  } cases[] = {
+      {"0:\\pcl\\fonts\\..\\..\\..\\..\\evil", "dot"},
+      {"0:\\pcl\\fonts\\..", "dot"},
+      {"0:\\pcl\\fonts\\a/../../../evil", "slash"},
+      {"0:\\pcl\\fonts\\", "empty"},
+      {"0:\\\\evil", "empty"},
+      {"0:evil", "relative"},
+      {"1:\\pcl\\fonts\\evil", "volume"},
+      {"/tmp/evil", "volume"},
+      {"0:\\pcl\\fonts\\ev\x01il", "control"},
+      {"0:\\" + std::string(300, 'a'), "long"},
+  };
+  Storage st(root_, log_);
+  for (const Case& c : cases) {
+    std::string stream = kUel + "@PJL FSMKDIR NAME=\"" + c.name + "\"\r\n" +
+                         "@PJL FSDOWNLOAD FORMAT:BINARY SIZE=4 NAME=\"" + c.name + "\"\r\n" +
+                         "evil" + FontItem("ok", "good");
+    Feed(st, 1, stream, GetParam());
+    std::string want = "BADNAME " + LogText(c.name) + " " + c.reason;
+    EXPECT_EQ(std::count(log_.lines().begin(), log_.lines().end(), want), 2) << want;
+    EXPECT_EQ(ReadFile(root_ / "0/pcl/fonts/ok"), "good") << c.name;  // still in step
+  }
+  EXPECT_EQ(Entries(tmp_.path()),
+            (std::vector<std::string>{"root", "root/.incoming", "root/0", "root/0/pcl",
+                                      "root/0/pcl/fonts", "root/0/pcl/fonts/ok", "root/jobs"}));
+  EXPECT_EQ(log_.bad_sizes(), 0);
+}
+
+// ------------------------------------------------------- the program itself
+
+class Process {
+ public:
+  Process(const fs::path& dir, std::vector<std::string> args) : dir_(dir) {
+    std::vector<std::string> all = {
+        PRINTER_EMULATOR,       "--port",    "0", "--port-file", (dir / "port").string(), "--log",
+        (dir / "log").string(), "--timeout", "20"};
+    all.insert(all.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& a : all) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t fa;
+    posix_spawn_file_actions_init(&fa);
+    std::string out = (dir / "stdout").string();
+    posix_spawn_file_actions_addopen(&fa, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (posix_spawn(&pid_, argv[0], &fa, nullptr, argv.data(), environ) != 0) pid_ = -1;
+    posix_spawn_file_actions_destroy(&fa);
+  }
+  ~Process() {
+    if (pid_ > 0) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
+  }
+
+  int Port() const {
+    for (auto until = std::chrono::steady_clock::now() + 10s;
+         std::chrono::steady_clock::now() < until; std::this_thread::sleep_for(10ms)) {
+      std::ifstream in(dir_ / "port");
+      int port = 0;
+      if (in >> port) return port;
+    }
+    return -1;
+  }
+
+  // Exit code, or -1 if it did not end by itself within `limit`.
+  int Wait(std::chrono::milliseconds limit = 10000ms) {
+    for (auto until = std::chrono::steady_clock::now() + limit;;
+         std::this_thread::sleep_for(10ms)) {
+      int status = 0;
+      if (pid_ > 0 && waitpid(pid_, &status, WNOHANG) == pid_) {
+        pid_ = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+      }
+      if (std::chrono::steady_clock::now() >= until) return -1;
+    }
+  }
+  void Signal(int sig) const { kill(pid_, sig); }
+  std::string Log() const { return ReadFile(dir_ / "log"); }
+  std::string Stdout() const { return ReadFile(dir_ / "stdout"); }
+
+ private:
+  fs::path dir_;
+  pid_t pid_ = -1;
+};
+
+int Connect(int port, int sndbuf = 0) {
+  int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (sndbuf > 0) setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &sndbuf, sizeof sndbuf);
+  timeval tv{5, 0};
+  setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
+  setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_port = htons(static_cast<uint16_t>(port));
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
+    int e = errno;
+    close(fd);
+    errno = e;
+    return -1;
+  }
+  return fd;
+}
+
+bool SendAll(int fd, const std::string& s) {
+  for (size_t off = 0; off < s.size();) {
+    ssize_t n = send(fd, s.data() + off, s.size() - off, MSG_NOSIGNAL);
+    if (n <= 0) return false;
+    off += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+void SendAndClose(int port, const std::string& s) {
+  int fd = Connect(port);
+  ASSERT_GE(fd, 0);
+  EXPECT_TRUE(SendAll(fd, s));
+  close(fd);
+}
+
+bool Has(const std::string& text, const std::string& line) {
+  return ("\n" + text).find("\n" + line + "\n") != std::string::npos;
+}
+
+TEST(PrinterEmulator, ServesConnectionsInSequenceAndReports) {
+  TempDir tmp;
+  fs::path root = tmp.path() / "root";
+  Process emu(tmp.path(), {"--root", root.string(), "--connections", "3", "--report"});
+  int port = emu.Port();
+  ASSERT_GT(port, 0);
+  const std::string font = Bytes0To255(40);
+  SendAndClose(port, FontItem("Arial", font));
+  SendAndClose(port, MacroItem("M7", "\x1b&f7y0Xm\x1b&f1X"));
+  SendAndClose(port, "\x1b&f7Y\x1b&f2X");
+  ASSERT_EQ(emu.Wait(), 0) << emu.Log();
+
+  EXPECT_EQ(ReadFile(root / "0/pcl/fonts/Arial"), font);
+  std::string log = emu.Log();
+  for (const char* line : {"CONNECT 1", "STORED 0:\\pcl\\fonts\\Arial 10240",
+                           "CLOSE 3 bytes=10 end=eof", "JOB jobs/job-0001.pcl 10",
+                           "SUMMARY reason=connections connections=3 stored=2 jobs=1 badsize=0 "
+                           "problems=0 exit=0"})
+    EXPECT_TRUE(Has(log, line)) << line << "\n" << log;
+  EXPECT_EQ(emu.Stdout(),
+            std::to_string(port) +
+                "\nDIR 0:\\pcl\nDIR 0:\\pcl\\fonts\nFILE 0:\\pcl\\fonts\\Arial 10240\n"
+                "DIR 0:\\pcl\\macros\nFILE 0:\\pcl\\macros\\M7 13\n"
+                "JOB jobs/job-0001.pcl 10\n");
+}
+
+TEST(PrinterEmulator, WrongSizeExitsWith3) {
+  TempDir tmp;
+  Process emu(tmp.path(), {"--root", (tmp.path() / "root").string(), "--connections", "1"});
+  int port = emu.Port();
+  ASSERT_GT(port, 0);
+  SendAndClose(port, FontItem("F", "0123456789", 9));
+  EXPECT_EQ(emu.Wait(), 3) << emu.Log();
+  EXPECT_TRUE(
+      Has(emu.Log(), "BADSIZE 0:\\pcl\\fonts\\F announced=9 received=9 next=data uel_at=10"))
+      << emu.Log();
+}
+
+TEST(PrinterEmulator, ResetAfterCutsTheConnectionAtNBytes) {
+  TempDir tmp;
+  fs::path root = tmp.path() / "root";
+  Process emu(tmp.path(),
+              {"--root", root.string(), "--connections", "1", "--fault", "reset-after=100"});
+  int port = emu.Port();
+  ASSERT_GT(port, 0);
+  int fd = Connect(port);
+  ASSERT_GE(fd, 0);
+  bool sent = SendAll(fd, std::string(20000, 'A'));
+  char c;
+  ssize_t n = sent ? recv(fd, &c, 1, 0) : -1;
+  int err = errno;
+  close(fd);
+  EXPECT_EQ(n, -1);  // not an orderly end
+  EXPECT_TRUE(!sent || err == ECONNRESET) << std::strerror(err);
+  EXPECT_EQ(emu.Wait(), 0) << emu.Log();
+  EXPECT_TRUE(Has(emu.Log(), "CLOSE 1 bytes=100 end=fault")) << emu.Log();
+  EXPECT_EQ(ReadFile(root / "jobs/job-0001.pcl"), std::string(100, 'A'));
+}
+
+TEST(PrinterEmulator, StallAcceptsButNeverReads) {
+  TempDir tmp;
+  Process emu(tmp.path(), {"--fault", "stall"});
+  int port = emu.Port();
+  ASSERT_GT(port, 0);
+  int fd = Connect(port, 4096);
+  ASSERT_GE(fd, 0);
+  fcntl(fd, F_SETFL, O_NONBLOCK);
+  const std::string block(4096, 'x');
+  size_t total = 0;
+  bool stalled = false;
+  while (total < (16u << 20)) {
+    ssize_t n = send(fd, block.data(), block.size(), MSG_NOSIGNAL);
+    if (n > 0) {
+      total += static_cast<size_t>(n);
+      continue;
+    }
+    ASSERT_TRUE(errno == EAGAIN || errno == EWOULDBLOCK) << std::strerror(errno);
+    pollfd p{fd, POLLOUT, 0};
+    if (poll(&p, 1, 500) == 0) {
+      stalled = true;
+      break;
+    }
+  }
+  EXPECT_TRUE(stalled) << total;
+  EXPECT_LT(total, 1u << 20);
+  emu.Signal(SIGTERM);
+  EXPECT_EQ(emu.Wait(), 0);
+  close(fd);
+  std::string log = emu.Log();
+  EXPECT_TRUE(Has(log, "CONNECT 1")) << log;
+  EXPECT_TRUE(Has(log, "CLOSE 1 bytes=0 end=stop")) << log;
+  EXPECT_NE(log.find("SUMMARY reason=signal"), std::string::npos) << log;
+}
+
+TEST(PrinterEmulator, RefuseModeRefusesConnections) {
+  TempDir tmp;
+  Process emu(tmp.path(), {"--fault", "refuse", "--idle", "0.5"});
+  int port = emu.Port();
+  ASSERT_GT(port, 0);
+  EXPECT_EQ(Connect(port), -1);
+  EXPECT_EQ(errno, ECONNREFUSED);
+  EXPECT_EQ(emu.Wait(), 0);
+}
+
+TEST(PrinterEmulator, StopsByItself) {
+  struct Case {
+    std::vector<std::string> args;
+    const char* reason;
+  } cases[] = {
+      {{"--idle", "0.3"}, "SUMMARY reason=idle"},
+      {{"--timeout", "0.5"}, "SUMMARY reason=timeout"},
+  };
+  for (const Case& c : cases) {
+    TempDir tmp;
+    std::vector<std::string> args = {"--root", (tmp.path() / "root").string()};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    Process emu(tmp.path(), args);
+    ASSERT_GT(emu.Port(), 0);
+    SendAndClose(emu.Port(), kUel + "@PJL\r\n" + kUel);
+    EXPECT_EQ(emu.Wait(), 0) << c.reason;
+    EXPECT_NE(emu.Log().find(c.reason), std::string::npos) << emu.Log();
+  }
+}
+
+}  // namespace
+}  // namespace gc::emu
