@@ -1,0 +1,145 @@
+#!/usr/bin/python3
+"""glyphcast against printer emulators on 127.0.0.1: what the printers store,
+the order of printers, and the one message for a failure."""
+import os
+import subprocess
+import sys
+import tempfile
+import unittest
+from pathlib import Path
+
+BIN = Path(sys.argv.pop(1))
+SAMPLES = Path(__file__).resolve().parents[2] / "samples"
+ESC = b"\x1b"
+UEL = ESC + b"%-12345X"
+
+
+class Emulator:
+    def __init__(self, work, name, *extra):
+        self.root = Path(work) / name
+        self.log = Path(work) / (name + ".log")
+        port_file = Path(work) / (name + ".port")
+        self.proc = subprocess.Popen(
+            [str(BIN / "printer-emulator"), "--root", str(self.root), "--port", "0",
+             "--port-file", str(port_file), "--log", str(self.log), "--timeout", "30",
+             "--idle", "10", *extra],
+            stdout=subprocess.DEVNULL)
+        for _ in range(200):
+            if port_file.exists() and port_file.read_text().strip():
+                break
+            subprocess.run(["sleep", "0.02"])
+        self.address = "127.0.0.1:" + port_file.read_text().strip()
+
+    def stop(self):
+        self.proc.terminate()
+        return self.proc.wait(timeout=10)
+
+    def events(self):
+        return self.log.read_text().splitlines() if self.log.exists() else []
+
+    def stored(self, kind, name):
+        return (self.root / "0" / "pcl" / kind / name).read_bytes()
+
+
+def glyphcast(*args):
+    return subprocess.run([str(BIN / "glyphcast"), *map(str, args)], capture_output=True,
+                          timeout=60)
+
+
+class CliAgainstEmulator(unittest.TestCase):
+    def setUp(self):
+        self.work = tempfile.mkdtemp(prefix="gc-e2e-")
+        self.emulators = []
+
+    def tearDown(self):
+        for e in self.emulators:
+            e.stop()
+
+    def emulator(self, name, *extra):
+        e = Emulator(self.work, name, *extra)
+        self.emulators.append(e)
+        return e
+
+    def test_three_printers_store_exactly_the_items(self):
+        printers = [self.emulator("p%d" % i) for i in range(3)]
+        font = (SAMPLES / "sample.sfp").read_bytes()
+        macro = (SAMPLES / "logo.pcl").read_bytes()
+        args = []
+        for p in printers:
+            args += ["--printer", p.address]
+        r = glyphcast("download", *args, SAMPLES / "sample.sfp", SAMPLES / "logo.pcl")
+        self.assertEqual(r.returncode, 0, r.stderr)
+        for p in printers:
+            p.stop()
+            # A pure font is stored as its own bytes between our font ID and make-permanent.
+            self.assertEqual(p.stored("fonts", "sample"), ESC + b"*c0D" + font + ESC + b"*c5F")
+            self.assertEqual(p.stored("macros", "logo"), ESC + b"&f0y0X" + macro + ESC + b"&f1X")
+            self.assertFalse([e for e in p.events() if e.startswith(("BADSIZE", "NODIR"))])
+
+    def test_export_writes_the_stream_a_printer_receives(self):
+        out = Path(self.work) / "out.prn"
+        r = glyphcast("export", "-o", out, "--id", "12", SAMPLES / "logo.pcl")
+        self.assertEqual(r.returncode, 0, r.stderr)
+        macro = (SAMPLES / "logo.pcl").read_bytes()
+        payload = ESC + b"&f12y0X" + macro + ESC + b"&f1X"
+        expected = (UEL + b"@PJL\r\n" + b'@PJL FSMKDIR NAME="0:\\pcl"\r\n'
+                    + b'@PJL FSMKDIR NAME="0:\\pcl\\macros"\r\n'
+                    + b'@PJL FSDOWNLOAD FORMAT:BINARY SIZE=%d NAME="0:\\pcl\\macros\\logo"\r\n'
+                    % len(payload) + payload + UEL)
+        self.assertEqual(out.read_bytes(), expected)
+        r = glyphcast("inspect", out)
+        self.assertEqual(r.returncode, 0)
+        self.assertIn(b"every FSDOWNLOAD SIZE is exact", r.stdout)
+
+    def test_refused_printer_stops_the_job(self):
+        first, refused, third = (self.emulator("a"), self.emulator("b", "--fault", "refuse"),
+                                 self.emulator("c"))
+        r = glyphcast("download", "--printer", first.address, "--printer", refused.address,
+                      "--printer", third.address, SAMPLES / "logo.pcl")
+        self.assertEqual(r.returncode, 1)
+        self.assertEqual(r.stderr, b"glyphcast: The download destination printer is illegal.\n")
+        first.stop()
+        third.stop()
+        self.assertTrue(any(e.startswith("STORED") for e in first.events()))
+        self.assertFalse(any(e.startswith("CONNECT") for e in third.events()))
+
+    def test_delete_all_and_test_macro(self):
+        p = self.emulator("d")
+        self.assertEqual(glyphcast("download", "--printer", p.address, SAMPLES / "logo.pcl")
+                         .returncode, 0)
+        self.assertEqual(glyphcast("delete-all", "--printer", p.address).returncode, 0)
+        self.assertEqual(glyphcast("test-macro", "--printer", p.address, "12").returncode, 0)
+        p.stop()
+        self.assertFalse((p.root / "0" / "pcl" / "macros" / "logo").exists())
+        jobs = sorted((p.root / "jobs").iterdir())
+        self.assertEqual(jobs[0].read_bytes(), ESC + b"*c0F" + ESC + b"&f6X")
+        self.assertEqual(jobs[1].read_bytes(), ESC + b"&f12Y" + ESC + b"&f2X")
+
+    def test_bad_items_are_refused_with_the_program_messages(self):
+        cases = [
+            (["--name", "my font"], b"For a Download name, you can use the following characters"),
+            (["--name", ""], b"Enter a Download name"),
+            (["--id", "007"], b"Specify a Control ID by an integer between 0 and 32767."),
+            (["--id", "32768"], b"Specify a Control ID by an integer between 0 and 32767."),
+            (["--name", "x" * 101], "100 文字以内で入力してください。".encode()),
+            (["--type", "font"], b"is not a font file"),
+        ]
+        out = Path(self.work) / "never.prn"
+        for extra, message in cases:
+            r = glyphcast("export", "-o", out, *extra, SAMPLES / "logo.pcl")
+            self.assertEqual(r.returncode, 1, extra)
+            self.assertIn(message, r.stderr, extra)
+            self.assertFalse(out.exists(), extra)
+
+    def test_export_whose_second_item_fails_leaves_no_file(self):
+        out = Path(self.work) / "partial.prn"
+        empty = Path(self.work) / "empty.pcl"  # a macro of 0 bytes cannot be sent
+        empty.write_bytes(b"")
+        r = glyphcast("export", "-o", out, SAMPLES / "logo.pcl", empty)
+        self.assertEqual(r.returncode, 1)
+        self.assertEqual(r.stderr, b"glyphcast: File write failure.\n")
+        self.assertFalse(out.exists())
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
