@@ -5,4 +5,7 @@
 export WINEPREFIX
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=;winemenubuilder.exe=d}"
-exec wine "$@"
+if [ -z "${GC_WINE:-}" ]; then
+  if /usr/lib/wine/wine --version >/dev/null 2>&1; then GC_WINE=wine; else GC_WINE=/usr/lib/wine/wine64; fi
+fi
+exec "$GC_WINE" "$@"

@@ -7,16 +7,16 @@ here=$(cd "$(dirname "$0")" && pwd)
 case "${1:-start}" in
   start)
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
-      wineboot -i </dev/null >/dev/null 2>&1
+      "$GC_WINE" wineboot -i </dev/null >/dev/null 2>&1
       wineserver -w
       # Debian's Wine does not load its own fonts (Tahoma, Marlett): copy them in.
       cp -n /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
-      wine regedit /S "$(winepath -w "$here/wine-settings.reg")" </dev/null >/dev/null 2>&1
+      "$GC_WINE" regedit /S "$("$GC_WINE" winepath -w "$here/wine-settings.reg")" </dev/null >/dev/null 2>&1
       wineserver -w
     fi
     # Started outside ctest's pipes: services that inherit them would never let ctest end.
     wineserver -p </dev/null >/dev/null 2>&1
-    wine wineboot </dev/null >/dev/null 2>&1
+    "$GC_WINE" wineboot </dev/null >/dev/null 2>&1
     ;;
   stop)
     wineserver -k 2>/dev/null || true

@@ -1,0 +1,23 @@
+# cmake -DOBJDUMP=... -DDLL=... -P check_exports.cmake
+# The DLL's export name table must hold exactly the eight undecorated names.
+execute_process(COMMAND ${OBJDUMP} -p ${DLL} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "objdump failed on ${DLL}")
+endif()
+string(FIND "${dump}" "[Ordinal/Name Pointer] Table" at)
+string(SUBSTRING "${dump}" ${at} -1 table)
+string(FIND "${table}" "\n\n" end)
+string(SUBSTRING "${table}" 0 ${end} table)
+string(REGEX MATCHALL "\\[ *[0-9]+\\] [A-Za-z_@0-9]+" rows "${table}")
+set(names "")
+foreach(row ${rows})
+  string(REGEX REPLACE "^\\[ *[0-9]+\\] " "" name "${row}")
+  list(APPEND names "${name}")
+endforeach()
+list(SORT names)
+set(expected bUsbEndUpdateDevice bUsbGetDeviceIDFromDevice bUsbStartUpdateDevice
+    nUsbCancelUpdateDevice nUsbCloseDevice nUsbEnumDeviceName nUsbOpenDevice nUsbWriteUpdateDevice)
+if(NOT names STREQUAL expected)
+  message(FATAL_ERROR "${DLL} exports '${names}', expected '${expected}'")
+endif()
+message(STATUS "${DLL}: ${names}")
