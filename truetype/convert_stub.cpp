@@ -8,3 +8,10 @@ int ConvertTrueTypeFont(os::Ui*, ChannelWrite, OutputChannel&, const char*, cons
 }
 
 }  // namespace gc
+
+#include "truetype/font_name.h"
+
+namespace gc {
+int ReadTrueTypeFontName(const char*, char*, size_t) { return -1; }
+int lastCmapFormat() { return -1; }
+}  // namespace gc
