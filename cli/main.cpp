@@ -7,6 +7,7 @@
 #include "cli/args.h"
 #include "cli/console_ui.h"
 #include "cli/inspect.h"
+#include "cli/progress.h"
 #include "items/proposal.h"
 #include "items/recognize.h"
 #include "jobs/job_runner.h"
@@ -17,7 +18,7 @@
 namespace gc::cli {
 namespace {
 
-constexpr int kExitOk = 0, kExitFailed = 1, kExitUsage = 2;
+constexpr int kExitOk = 0, kExitFailed = 1, kExitUsage = 2, kExitCancelled = 3;
 
 const char kUsage[] =
     "usage: glyphcast COMMAND [options]\n"
@@ -37,6 +38,8 @@ const char kUsage[] =
     "unless given) or queue:NAME for a local spooler queue.\n"
     "Without --name/--id every FILE gets the proposed download name (its file\n"
     "name without extension, blanks as _) and the next free control ID.\n"
+    "Ctrl-C cancels: the current printer finishes unless its write has stalled,\n"
+    "which is then aborted. Exit status: 0 done, 1 failed, 2 usage, 3 cancelled.\n"
     "Run 'glyphcast COMMAND --help' for one command.\n";
 
 struct CommandHelp {
@@ -122,6 +125,12 @@ int Printers(const Args& a, std::vector<PrinterTarget>& printers) {
   return kExitOk;
 }
 
+// A cancelled job says so whatever its result; else success or failure.
+int Finish(const JobOutcome& outcome) {
+  if (outcome.cancelled) return kExitCancelled;
+  return outcome.result ? kExitFailed : kExitOk;
+}
+
 int Run(const Args& a) {
   ConsoleUi ui;
   JobContext job;
@@ -144,7 +153,7 @@ int Run(const Args& a) {
     ItemList items;
     if (int rc = Printers(a, printers)) return rc;
     if (int rc = BuildItems(a, ui, items)) return rc;
-    return DownloadToPrinters(job, printers, items) ? kExitFailed : kExitOk;
+    return Finish(RunWithProgress([&] { return DownloadToPrinters(job, printers, items); }));
   }
   if (a.command == "delete-all") {
     if (int rc = Printers(a, printers)) return rc;
@@ -157,10 +166,10 @@ int Run(const Args& a) {
     int id = 0;
     if (!ControlIdTextValid(a.files.front(), &id)) return ui.ShowMessage(131), kExitFailed;
     std::string macro = FormatTestMacro(id);
-    return SendBufferToPrinters(job, printers, reinterpret_cast<const uint8_t*>(macro.data()),
-                                macro.size())
-               ? kExitFailed
-               : kExitOk;
+    return Finish(RunWithProgress([&] {
+      return SendBufferToPrinters(job, printers, reinterpret_cast<const uint8_t*>(macro.data()),
+                                  macro.size());
+    }));
   }
   if (a.command == "send-file") {
     if (int rc = Printers(a, printers)) return rc;
@@ -178,10 +187,10 @@ int Run(const Args& a) {
       if (n <= 0) return std::fprintf(stderr, "glyphcast: read failed\n"), kExitFailed;
       got += static_cast<size_t>(n);
     }
-    return SendBufferToPrinters(job, printers, reinterpret_cast<const uint8_t*>(bytes.data()),
-                                bytes.size())
-               ? kExitFailed
-               : kExitOk;
+    return Finish(RunWithProgress([&] {
+      return SendBufferToPrinters(job, printers, reinterpret_cast<const uint8_t*>(bytes.data()),
+                                  bytes.size());
+    }));
   }
   return Usage(a.command.empty() ? "no command given" : "unknown command " + a.command);
 }

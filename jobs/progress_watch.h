@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdint>
 #include <mutex>
+#include <string>
 
 namespace gc {
 
@@ -14,6 +15,7 @@ struct ProgressWatch {
   std::atomic<uint64_t> byteCounter{0};      // bytes the OS accepted for this printer
   uint64_t previousCounter = 0;              // the dialog's last look
   TcpConnection* abortableConnection = nullptr;  // under lock
+  std::string currentPrinter;                // under lock, for progress displays
   std::mutex lock;
 };
 

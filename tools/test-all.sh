@@ -20,8 +20,11 @@ run_ctest() {
 for preset in native sanitize win64 win32; do
   step "build: $preset"
   cmake --preset "$preset" >/dev/null
-  cmake --build --preset "$preset" -j2 | grep -v '^\[' || true
-  [ "${PIPESTATUS[0]}" -eq 0 ] || { echo "build of $preset failed"; exit 1; }
+  if ! cmake --build --preset "$preset" -j2 >"build/$preset.log" 2>&1; then
+    tail -60 "build/$preset.log"
+    echo "build of $preset failed (whole log: build/$preset.log)"
+    exit 1
+  fi
 done
 
 run_ctest native

@@ -140,6 +140,23 @@ class CliAgainstEmulator(unittest.TestCase):
         self.assertEqual(r.stderr, b"glyphcast: File write failure.\n")
         self.assertFalse(out.exists())
 
+    def test_ctrl_c_aborts_a_stalled_printer(self):
+        import signal
+        import time
+        stalled = self.emulator("s", "--fault", "stall")
+        big = Path(self.work) / "big.prn"
+        big.write_bytes(b"\x1bE" + bytes(range(256)) * (64 * 1024))  # 16 MiB of job data
+        proc = subprocess.Popen([str(BIN / "glyphcast"), "send-file", "--printer",
+                                 stalled.address, str(big)], stderr=subprocess.PIPE)
+        time.sleep(1.5)  # the peer's window fills long before this
+        start = time.monotonic()
+        proc.send_signal(signal.SIGINT)
+        _, err = proc.communicate(timeout=20)
+        elapsed = time.monotonic() - start
+        self.assertEqual(proc.returncode, 3, err)
+        self.assertIn(b"An error occured during downloading data.", err)
+        self.assertLess(elapsed, 3.0)  # two ticks and a 200 ms wait, with a generous bound
+
 
 if __name__ == "__main__":
     unittest.main(verbosity=2)
