@@ -14,10 +14,12 @@ namespace {
 constexpr int kDownloadFailed = 145;
 constexpr int kFileWriteFailure = 149;
 
-bool CancelRequested() {
+// Before each printer: a cancel ends the job, otherwise the watch starts afresh.
+bool CancelRequested(const PrinterTarget& printer) {
   ProgressWatch& watch = progressWatch();
   std::lock_guard<std::mutex> hold(watch.lock);
   if (watch.cancelRequested) return true;
+  watch.currentPrinter = printer.network ? printer.name + "(" + printer.address + ")" : printer.name;
   watch.abortableConnection = nullptr;
   watch.byteCounter = 0;
   watch.previousCounter = 0;
@@ -34,7 +36,7 @@ int Fail(const JobContext& job, int message) {
 int ForEachPrinter(const JobContext& job, const std::vector<PrinterTarget>& printers,
                    const std::function<int(OutputChannel&)>& body) {
   for (const PrinterTarget& printer : printers) {
-    if (CancelRequested()) break;
+    if (CancelRequested(printer)) break;
     OutputChannel channel;
     int message = OpenPrinterChannel(printer, job.spooler, job.jobName, channel);
     if (message != 0) return Fail(job, message);
