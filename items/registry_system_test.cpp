@@ -1,0 +1,72 @@
+// The settings against the platform's real registry (under Wine in CI).
+#include <gtest/gtest.h>
+
+#include "items/download_item.h"
+#include "items/registry_settings.h"
+#include "resources/messages.h"
+
+namespace gc {
+namespace {
+
+class CountingUi : public os::Ui {
+ public:
+  os::Answer ShowText(const std::string& text, os::Buttons) override {
+    shown.push_back(text);
+    return os::Answer::Ok;
+  }
+  std::vector<std::string> shown;
+};
+
+void DeleteTree(os::RegistryPort& reg) {
+  os::RegKey product;
+  if (reg.OpenKey(os::kCurrentUser, "SOFTWARE\\Marrowick\\Glyphcast", true, &product) == 0) {
+    for (const char* k : {"IP_ADDRESS", "PRINTER_NAME", "DOWNLOAD_ID"}) reg.DeleteKey(product, k);
+    reg.CloseKey(product);
+  }
+}
+
+TEST(SystemRegistry, PrintersSurviveAndAPartialTreeIsReset) {
+  os::RegistryPort* reg = os::SystemRegistry();
+  ASSERT_NE(reg, nullptr);
+  os::RegKey machine;
+  int disposition;
+  ASSERT_EQ(reg->CreateKey(os::kLocalMachine, "SOFTWARE\\Marrowick\\Glyphcast", &machine,
+                           &disposition),
+            0);
+  reg->CloseKey(machine);
+  DeleteTree(*reg);
+
+  CountingUi ui;
+  std::vector<StoredPrinter> printers;
+  {
+    RegistrySettings settings(*reg, ui);
+    EXPECT_EQ(settings.LoadRegistrySettings(printers), 0);  // first run creates the keys
+    settings.SaveNetworkPrinters({{"Office3", "127.0.0.3"}, {"BackOffice", "127.0.0.4"}});
+    EXPECT_EQ(settings.StoreLastId(41, "FONT"), 0);
+  }
+  {
+    RegistrySettings settings(*reg, ui);
+    ASSERT_EQ(settings.LoadRegistrySettings(printers), 0);
+    ASSERT_EQ(printers.size(), 2u);
+    EXPECT_EQ(printers[1].printerName, "BackOffice");
+    EXPECT_EQ(printers[1].ipAddress, "127.0.0.4");
+    EXPECT_EQ(itemState().lastFontId, 41);
+  }
+  EXPECT_TRUE(ui.shown.empty());
+
+  os::RegKey product;
+  ASSERT_EQ(reg->OpenKey(os::kCurrentUser, "SOFTWARE\\Marrowick\\Glyphcast", true, &product), 0);
+  EXPECT_EQ(reg->DeleteKey(product, "DOWNLOAD_ID"), 0);
+  reg->CloseKey(product);
+  {
+    RegistrySettings settings(*reg, ui);
+    EXPECT_EQ(settings.LoadRegistrySettings(printers), -3);
+    EXPECT_TRUE(printers.empty());
+    EXPECT_EQ(ui.shown, std::vector<std::string>{MessageText(162)});
+    EXPECT_EQ(settings.LoadRegistrySettings(printers), 0);  // the reset tree is whole again
+  }
+  DeleteTree(*reg);
+}
+
+}  // namespace
+}  // namespace gc
