@@ -29,6 +29,8 @@ Args ParseArgs(int argc, char** argv) {
       a.id = value(arg);
     } else if (arg == "--type") {
       a.type = value(arg);
+    } else if (arg == "--list") {
+      a.list = value(arg);
     } else if (arg.size() > 1 && arg[0] == '-' && arg != "-") {
       a.error = "unknown option " + arg;
     } else {

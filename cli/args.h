@@ -14,6 +14,7 @@ struct Args {
   std::vector<std::string> printers;
   std::string output;
   std::optional<std::string> name, id, type;
+  std::optional<std::string> list;  // a setting file as the item list
   bool help = false;
   std::string error;  // a usage error, when set
 };

@@ -17,6 +17,11 @@ os::Answer ConsoleUi::ShowText(const std::string& text, os::Buttons buttons) {
   return os::Answer::Ok;
 }
 
+os::ErrorChoice ConsoleUi::ChooseOnError(const std::string& text) {
+  ShowText(text, os::Buttons::Ok);
+  return os::ErrorChoice::Stop;
+}
+
 std::string MessageWith(int id, int a, int b, int c) {
   const char* format = MessageText(id);
   if (!format) return kResourceLoadFailure;

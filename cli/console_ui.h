@@ -11,6 +11,8 @@ namespace gc::cli {
 class ConsoleUi : public os::Ui {
  public:
   os::Answer ShowText(const std::string& text, os::Buttons buttons) override;
+  // A missing resource file in a setting file: say so and stop.
+  os::ErrorChoice ChooseOnError(const std::string& text) override;
   std::vector<std::string> shown;  // every text, for the exit status
 };
 

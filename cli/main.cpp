@@ -10,6 +10,7 @@
 #include "cli/progress.h"
 #include "items/proposal.h"
 #include "items/recognize.h"
+#include "items/settings_file.h"
 #include "jobs/job_runner.h"
 #include "jobs/streams.h"
 #include "os/file.h"
@@ -33,11 +34,15 @@ const char kUsage[] =
     "  send-file --printer P... FILE.prn\n"
     "                                 send a prepared stream unchanged\n"
     "  inspect FILE                   say what a font, macro or .prn stream holds\n"
+    "  printers                       list the local spooler queues that queue:NAME reaches\n"
+    "  list-save -o FILE.lst [item options] FILE...\n"
+    "                                 write a setting file of the proposed items\n"
     "\n"
     "A printer P is HOST[:PORT] (a dotted IPv4 address or localhost; port 9100\n"
     "unless given) or queue:NAME for a local spooler queue.\n"
     "Without --name/--id every FILE gets the proposed download name (its file\n"
     "name without extension, blanks as _) and the next free control ID.\n"
+    "export and download take --list FILE.lst (a setting file) in place of FILEs.\n"
     "Ctrl-C cancels: the current printer finishes unless its write has stalled,\n"
     "which is then aborted. Exit status: 0 done, 1 failed, 2 usage, 3 cancelled.\n"
     "Run 'glyphcast COMMAND --help' for one command.\n";
@@ -49,12 +54,16 @@ struct CommandHelp {
 const CommandHelp kHelp[] = {
     {"export",
      "usage: glyphcast export -o OUT.prn [--name NAME] [--id ID] [--type font|macro] FILE...\n"
+     "       glyphcast export -o OUT.prn --list FILE.lst\n"
      "Writes each item's download stream, as a printer would receive it, into OUT.prn.\n"
      "--name and --id apply to a single FILE; --type macro sends a font file as a macro.\n"},
     {"download",
      "usage: glyphcast download --printer P [--printer P]... [--name NAME] [--id ID]\n"
      "                          [--type font|macro] FILE...\n"
      "Stores each item on every printer, in order; stops at the first failure.\n"},
+    {"list-save",
+     "usage: glyphcast list-save -o FILE.lst [--name NAME] [--id ID] [--type font|macro] FILE...\n"
+     "Writes a setting file: the folder of the last file, then one line per item.\n"},
     {"delete-all",
      "usage: glyphcast delete-all --printer P...\n"
      "Reinitialises volume 0 and deletes every font and macro on the printers.\n"},
@@ -62,6 +71,10 @@ const CommandHelp kHelp[] = {
      "usage: glyphcast test-macro --printer P... ID\nRuns the macro with control ID ID.\n"},
     {"send-file",
      "usage: glyphcast send-file --printer P... FILE.prn\nSends the file's bytes unchanged.\n"},
+    {"printers",
+     "usage: glyphcast printers\n"
+     "Lists the local spooler queues and connections, one a line: the name, a tab and\n"
+     "the port (for CUPS, the device URI without credentials).\n"},
     {"inspect",
      "usage: glyphcast inspect FILE\n"
      "Says whether FILE is a TrueType font, a pure PCL5 soft font (with its name and any\n"
@@ -74,8 +87,14 @@ int Usage(const std::string& error) {
   return kExitUsage;
 }
 
-// Items from the files, proposed and checked as the add-to-list dialog checks them.
+// Items from a setting file (--list) or from the files, proposed and checked
+// as the add-to-list dialog checks them.
 int BuildItems(const Args& a, ConsoleUi& ui, ItemList& items) {
+  if (a.list) {
+    if (!a.files.empty() || a.name || a.id || a.type)
+      return Usage("--list takes no FILE and no item options");
+    return ImportSettings(*a.list, items, itemState().lastItemFolder, ui) ? kExitFailed : kExitOk;
+  }
   if (a.files.empty()) return Usage("no item file given");
   if ((a.name || a.id) && a.files.size() > 1) return Usage("--name and --id take a single FILE");
   if (a.type && *a.type != "font" && *a.type != "macro") return Usage("--type is font or macro");
@@ -110,6 +129,8 @@ int BuildItems(const Args& a, ConsoleUi& ui, ItemList& items) {
     item.controlId = id;
     FillItemTexts(item);
     items.push_back(item);
+    size_t slash = path.find_last_of("\\/");
+    itemState().lastItemFolder = slash == std::string::npos ? "" : path.substr(0, slash);
   }
   return kExitOk;
 }
@@ -122,6 +143,18 @@ int Printers(const Args& a, std::vector<PrinterTarget>& printers) {
     if (!ParsePrinter(text, &target, &error)) return Usage(error);
     printers.push_back(target);
   }
+  return kExitOk;
+}
+
+// The local queues, one a line: name, tab, port.
+int ListQueues(os::SpoolerPort* spooler) {
+  std::vector<os::PrinterInfo> queues;
+  if (!spooler || !spooler->ListPrinters(2, &queues)) {
+    std::fprintf(stderr, "glyphcast: the print spooler cannot be read\n");
+    return kExitFailed;
+  }
+  for (const os::PrinterInfo& q : queues)
+    std::printf("%s\t%s\n", q.name.c_str(), q.portName.c_str());
   return kExitOk;
 }
 
@@ -140,6 +173,16 @@ int Run(const Args& a) {
   if (a.command == "inspect") {
     if (a.files.size() != 1) return Usage("inspect takes one FILE");
     return Inspect(a.files.front());
+  }
+  if (a.command == "printers") {
+    if (!a.files.empty()) return Usage("printers takes no argument");
+    return ListQueues(job.spooler);
+  }
+  if (a.command == "list-save") {
+    if (a.output.empty()) return Usage("list-save needs -o FILE.lst");
+    ItemList items;
+    if (int rc = BuildItems(a, ui, items)) return rc;
+    return ExportSettings(a.output, items, itemState().lastItemFolder, ui) ? kExitFailed : kExitOk;
   }
   if (a.command == "export") {
     if (a.output.empty()) return Usage("export needs -o OUT.prn");

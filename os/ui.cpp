@@ -13,4 +13,6 @@ Answer Ui::ShowMessage(int id, Buttons buttons) {
   return ShowText(text, buttons);
 }
 
+void Ui::ShowSystemError(int code) { ShowText(SystemErrorText(code), Buttons::Ok); }
+
 }  // namespace gc::os

@@ -78,3 +78,11 @@ bool RemoveFile(const char* path) { return ::unlink(path) == 0; }
 int LastErrorCode() { return errno; }
 
 }  // namespace gc
+
+#include <cstring>
+
+#include "os/ui.h"
+
+namespace gc::os {
+std::string SystemErrorText(int code) { return std::strerror(code); }
+}  // namespace gc::os

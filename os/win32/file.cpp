@@ -72,3 +72,17 @@ bool RemoveFile(const char* path) { return DeleteFileA(path) != 0; }
 int LastErrorCode() { return static_cast<int>(GetLastError()); }
 
 }  // namespace gc
+
+#include "os/ui.h"
+
+namespace gc::os {
+std::string SystemErrorText(int code) {
+  char text[512] = {};
+  DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                           static_cast<DWORD>(code), MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
+                           text, sizeof text, nullptr);
+  std::string s(text, n);
+  while (!s.empty() && (s.back() == '\n' || s.back() == '\r')) s.pop_back();
+  return s.empty() ? "Error " + std::to_string(code) : s;
+}
+}  // namespace gc::os

@@ -91,6 +91,23 @@ class CliAgainstEmulator(unittest.TestCase):
         self.assertEqual(r.returncode, 0)
         self.assertIn(b"every FSDOWNLOAD SIZE is exact", r.stdout)
 
+    def test_setting_file_round_trip(self):
+        lst = Path(self.work) / "items.lst"
+        r = glyphcast("list-save", "-o", lst, SAMPLES / "sample.sfp", SAMPLES / "logo.pcl")
+        self.assertEqual(r.returncode, 0, r.stderr)
+        lines = lst.read_bytes().split(b"\n")
+        self.assertEqual(lines[0], str(SAMPLES).encode())
+        self.assertEqual(lines[1], b"sample,0,2," + str(SAMPLES / "sample.sfp").encode())
+        self.assertEqual(lines[2], b"logo,0,0," + str(SAMPLES / "logo.pcl").encode())
+        direct, listed = Path(self.work) / "direct.prn", Path(self.work) / "listed.prn"
+        self.assertEqual(glyphcast("export", "-o", direct, SAMPLES / "sample.sfp",
+                                   SAMPLES / "logo.pcl").returncode, 0)
+        self.assertEqual(glyphcast("export", "-o", listed, "--list", lst).returncode, 0)
+        self.assertEqual(direct.read_bytes(), listed.read_bytes())
+        lst.write_bytes(lines[0] + b"\nlogo,007,0,x\n")
+        r = glyphcast("export", "-o", listed, "--list", lst)
+        self.assertEqual(r.stderr, b"glyphcast: It is not a resource setting file.\n")
+
     def test_refused_printer_stops_the_job(self):
         first, refused, third = (self.emulator("a"), self.emulator("b", "--fault", "refuse"),
                                  self.emulator("c"))
