@@ -34,7 +34,6 @@ const char kUsage[] =
     "  send-file --printer P... FILE.prn\n"
     "                                 send a prepared stream unchanged\n"
     "  inspect FILE                   say what a font, macro or .prn stream holds\n"
-    "  printers                       list the local spooler queues that queue:NAME reaches\n"
     "  list-save -o FILE.lst [item options] FILE...\n"
     "                                 write a setting file of the proposed items\n"
     "\n"
@@ -71,10 +70,6 @@ const CommandHelp kHelp[] = {
      "usage: glyphcast test-macro --printer P... ID\nRuns the macro with control ID ID.\n"},
     {"send-file",
      "usage: glyphcast send-file --printer P... FILE.prn\nSends the file's bytes unchanged.\n"},
-    {"printers",
-     "usage: glyphcast printers\n"
-     "Lists the local spooler queues and connections, one a line: the name, a tab and\n"
-     "the port (for CUPS, the device URI without credentials).\n"},
     {"inspect",
      "usage: glyphcast inspect FILE\n"
      "Says whether FILE is a TrueType font, a pure PCL5 soft font (with its name and any\n"
@@ -146,18 +141,6 @@ int Printers(const Args& a, std::vector<PrinterTarget>& printers) {
   return kExitOk;
 }
 
-// The local queues, one a line: name, tab, port.
-int ListQueues(os::SpoolerPort* spooler) {
-  std::vector<os::PrinterInfo> queues;
-  if (!spooler || !spooler->ListPrinters(2, &queues)) {
-    std::fprintf(stderr, "glyphcast: the print spooler cannot be read\n");
-    return kExitFailed;
-  }
-  for (const os::PrinterInfo& q : queues)
-    std::printf("%s\t%s\n", q.name.c_str(), q.portName.c_str());
-  return kExitOk;
-}
-
 // A cancelled job says so whatever its result; else success or failure.
 int Finish(const JobOutcome& outcome) {
   if (outcome.cancelled) return kExitCancelled;
@@ -174,10 +157,7 @@ int Run(const Args& a) {
     if (a.files.size() != 1) return Usage("inspect takes one FILE");
     return Inspect(a.files.front());
   }
-  if (a.command == "printers") {
-    if (!a.files.empty()) return Usage("printers takes no argument");
-    return ListQueues(job.spooler);
-  }
+
   if (a.command == "list-save") {
     if (a.output.empty()) return Usage("list-save needs -o FILE.lst");
     ItemList items;
