@@ -1,0 +1,28 @@
+// The font sample printed after a font download: the selection texts derived
+// from the font's descriptor, and the entry that prints the page.
+#pragma once
+#include <string>
+
+#include "items/download_item.h"
+#include "jobs/channel.h"
+#include "pcl/font_descriptor.h"
+#include "sample/date_time_text.h"
+
+namespace gc {
+
+struct SampleTexts {
+  std::string selectCommand;       // selects the downloaded font
+  std::string attributeText;       // the same, readable, "<esc>" for ESC
+  std::string lineSpacingCommand;  // line spacing for the sample rows
+};
+
+// All three stay empty for a header format that names no known font kind.
+SampleTexts BuildSampleTexts(const FontDescriptorRecord& descriptor);
+
+// Prints the sample page for `item` from fontState().lastFontDescriptor, so it
+// runs right after the item's download. Returns 8 without writing for an item
+// that is neither a PCL5 font nor a TrueType font, else WriteSamplePage's result.
+int PrintFontSample(int charsPerLine, ChannelWrite write, OutputChannel& channel,
+                    const DownloadItem& item, DateTimeText dateText = CurrentLocalDateTime);
+
+}  // namespace gc
