@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/recording_ui.h"
+
 #include "items/download_item.h"
 #include "os/memory_registry.h"
 #include "resources/messages.h"
@@ -14,14 +16,7 @@ const std::string kProduct = "HKCU\\SOFTWARE\\Marrowick\\Glyphcast";
 const std::string kIp = kProduct + "\\IP_ADDRESS", kName = kProduct + "\\PRINTER_NAME",
                   kId = kProduct + "\\DOWNLOAD_ID";
 
-class RecordingUi : public os::Ui {
- public:
-  os::Answer ShowText(const std::string& text, os::Buttons) override {
-    shown.push_back(text);
-    return os::Answer::Ok;
-  }
-  std::vector<std::string> shown;
-};
+using RecordingUi = test::RecordingUi;
 
 // A complete tree with the given printers.
 os::MemoryRegistry Tree(std::vector<std::pair<std::string, std::string>> printers = {}) {

@@ -1,6 +1,8 @@
 // The settings against the platform's real registry (under Wine in CI).
 #include <gtest/gtest.h>
 
+#include "tests/support/recording_ui.h"
+
 #include "items/download_item.h"
 #include "items/registry_settings.h"
 #include "resources/messages.h"
@@ -8,14 +10,7 @@
 namespace gc {
 namespace {
 
-class CountingUi : public os::Ui {
- public:
-  os::Answer ShowText(const std::string& text, os::Buttons) override {
-    shown.push_back(text);
-    return os::Answer::Ok;
-  }
-  std::vector<std::string> shown;
-};
+using CountingUi = test::RecordingUi;
 
 void DeleteTree(os::RegistryPort& reg) {
   os::RegKey product;

@@ -2,25 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/recording_ui.h"
+
 #include "resources/messages.h"
 #include "tests/support/files.h"
 
 namespace gc {
 namespace {
 
-class ScriptedUi : public os::Ui {
- public:
-  os::Answer ShowText(const std::string& text, os::Buttons) override {
-    shown.push_back(text);
-    return os::Answer::Ok;
-  }
-  os::ErrorChoice ChooseOnError(const std::string& text) override {
-    asked.push_back(text);
-    return choice;
-  }
-  std::vector<std::string> shown, asked;
-  os::ErrorChoice choice = os::ErrorChoice::Stop;
-};
+using ScriptedUi = test::RecordingUi;
 
 const std::string kNotSetting = MessageText(167);
 

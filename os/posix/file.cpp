@@ -8,15 +8,6 @@
 
 namespace gc {
 
-File& File::operator=(File&& other) noexcept {
-  if (this != &other) {
-    Close();
-    handle_ = other.handle_;
-    other.handle_ = kNone;
-  }
-  return *this;
-}
-
 File File::OpenRead(const char* path, bool) {
   File f;
   int fd = ::open(path, O_RDONLY | O_CLOEXEC);

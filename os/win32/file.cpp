@@ -8,15 +8,6 @@ namespace {
 HANDLE H(intptr_t h) { return reinterpret_cast<HANDLE>(h); }
 }  // namespace
 
-File& File::operator=(File&& other) noexcept {
-  if (this != &other) {
-    Close();
-    handle_ = other.handle_;
-    other.handle_ = kNone;
-  }
-  return *this;
-}
-
 File File::OpenRead(const char* path, bool exclusive) {
   File f;
   HANDLE h = CreateFileA(path, GENERIC_READ, exclusive ? 0 : FILE_SHARE_READ, nullptr,
