@@ -29,6 +29,20 @@ Args ParseArgs(int argc, char** argv) {
       a.id = value(arg);
     } else if (arg == "--type") {
       a.type = value(arg);
+    } else if (arg == "--address") {
+      if (auto v = value(arg)) a.addresses.push_back(*v);
+    } else if (arg == "--filter") {
+      a.filter = value(arg);
+    } else if (arg == "--community") {
+      a.community = value(arg);
+    } else if (arg == "--timeout") {
+      a.timeout = value(arg);
+    } else if (arg == "--broadcast-to") {
+      a.broadcastTo = value(arg);
+    } else if (arg == "--snmp-port") {
+      a.snmpPort = value(arg);
+    } else if (arg == "--sample") {
+      a.sample = value(arg);
     } else if (arg == "--list") {
       a.list = value(arg);
     } else if (arg.size() > 1 && arg[0] == '-' && arg != "-") {

@@ -14,7 +14,11 @@ struct Args {
   std::vector<std::string> printers;
   std::string output;
   std::optional<std::string> name, id, type;
-  std::optional<std::string> list;  // a setting file as the item list
+  std::optional<std::string> list;    // a setting file as the item list
+  std::optional<std::string> sample;  // characters per line of font sample pages
+  // search
+  std::vector<std::string> addresses;
+  std::optional<std::string> community, timeout, broadcastTo, snmpPort, filter;
   bool help = false;
   std::string error;  // a usage error, when set
 };

@@ -1,5 +1,6 @@
 // glyphcast: the engine from the command line, for scripting and fleets.
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "jobs/streams.h"
 #include "os/file.h"
 #include "os/spooler.h"
+#include "printers/snmp.h"
 
 namespace gc::cli {
 namespace {
@@ -34,6 +36,9 @@ const char kUsage[] =
     "  send-file --printer P... FILE.prn\n"
     "                                 send a prepared stream unchanged\n"
     "  inspect FILE                   say what a font, macro or .prn stream holds\n"
+    "  printers                       list the local spooler queues that queue:NAME reaches\n"
+    "  search [--timeout MS] [--community TEXT] [--address A]...\n"
+    "                                 find printers by SNMP (broadcast unless --address)\n"
     "  list-save -o FILE.lst [item options] FILE...\n"
     "                                 write a setting file of the proposed items\n"
     "\n"
@@ -58,8 +63,16 @@ const CommandHelp kHelp[] = {
      "--name and --id apply to a single FILE; --type macro sends a font file as a macro.\n"},
     {"download",
      "usage: glyphcast download --printer P [--printer P]... [--name NAME] [--id ID]\n"
-     "                          [--type font|macro] FILE...\n"
-     "Stores each item on every printer, in order; stops at the first failure.\n"},
+     "                          [--type font|macro] [--sample N] FILE...|--list FILE.lst\n"
+     "Stores each item on every printer, in order; stops at the first failure.\n"
+     "--sample N follows each font with a sample page of N characters per line (1-100).\n"},
+    {"search",
+     "usage: glyphcast search [--timeout MS] [--community TEXT] [--address A]...\n"
+     "                        [--filter TEXT] [--broadcast-to ADDR] [--snmp-port N]\n"
+     "Asks for sysDescr.0 by SNMP version 1 (community vandel unless given), as a\n"
+     "broadcast to 255.255.255.255 or to each --address, and prints every printer that\n"
+     "answers within the time limit (500 ms unless given) as NET,name(address).\n"
+     "--filter keeps the printers whose description contains TEXT (case-sensitive).\n"},
     {"list-save",
      "usage: glyphcast list-save -o FILE.lst [--name NAME] [--id ID] [--type font|macro] FILE...\n"
      "Writes a setting file: the folder of the last file, then one line per item.\n"},
@@ -70,6 +83,10 @@ const CommandHelp kHelp[] = {
      "usage: glyphcast test-macro --printer P... ID\nRuns the macro with control ID ID.\n"},
     {"send-file",
      "usage: glyphcast send-file --printer P... FILE.prn\nSends the file's bytes unchanged.\n"},
+    {"printers",
+     "usage: glyphcast printers\n"
+     "Lists the local spooler queues and connections, one a line: the name, a tab and\n"
+     "the port (for CUPS, the device URI without credentials).\n"},
     {"inspect",
      "usage: glyphcast inspect FILE\n"
      "Says whether FILE is a TrueType font, a pure PCL5 soft font (with its name and any\n"
@@ -141,6 +158,56 @@ int Printers(const Args& a, std::vector<PrinterTarget>& printers) {
   return kExitOk;
 }
 
+// The local queues, one a line: name, tab, port.
+int ListQueues(os::SpoolerPort* spooler) {
+  std::vector<os::PrinterInfo> queues;
+  if (!spooler || !spooler->ListPrinters(2, &queues)) {
+    std::fprintf(stderr, "glyphcast: the print spooler cannot be read\n");
+    return kExitFailed;
+  }
+  for (const os::PrinterInfo& q : queues)
+    std::printf("%s\t%s\n", q.name.c_str(), q.portName.c_str());
+  return kExitOk;
+}
+
+// Printers that answer an SNMP query for sysDescr.0, as printer list entries.
+int Search(const Args& a) {
+  SnmpQuery q;
+  q.community = a.community;
+  if (a.filter) q.nameFilter = *a.filter;
+  q.flags = a.addresses.empty() ? kQueryBroadcast : kQueryAddresses;
+  q.addresses = a.addresses;
+  auto number = [](const std::optional<std::string>& text, long low, long high, long* out) {
+    if (!text) return true;
+    char* end = nullptr;
+    long n = std::strtol(text->c_str(), &end, 10);
+    if (text->empty() || *end || n < low || n > high) return false;
+    *out = n;
+    return true;
+  };
+  long timeout = 500, port = kSnmpPort;
+  if (!number(a.timeout, 1, 60000, &timeout)) return Usage("--timeout is 1 to 60000 ms");
+  if (!number(a.snmpPort, 1, 65535, &port)) return Usage("--snmp-port is 1 to 65535");
+  q.timeLimitMs = static_cast<int>(timeout);
+  q.port = static_cast<uint16_t>(port);
+  if (a.broadcastTo && !os::ParseIpv4(a.broadcastTo->c_str(), &q.broadcastTarget))
+    return Usage("--broadcast-to takes a dotted IPv4 address");
+  if (a.community && a.community->size() > kMaxCommunity)
+    return Usage("a community has at most 94 bytes");
+  for (const std::string& address : a.addresses) {
+    uint32_t ip;
+    if (!os::ParseIpv4(address.c_str(), &ip)) return Usage("--address takes a dotted IPv4 address");
+  }
+  std::vector<SnmpAnswer> answers;
+  if (int rc = QueryPrinters(q, &answers)) {
+    std::fprintf(stderr, "glyphcast: the SNMP query failed (%d)\n", rc);
+    return kExitFailed;
+  }
+  for (const SnmpAnswer& answer : answers)
+    std::printf("NET,%s(%s)\n", answer.value.c_str(), answer.address.c_str());
+  return kExitOk;
+}
+
 // A cancelled job says so whatever its result; else success or failure.
 int Finish(const JobOutcome& outcome) {
   if (outcome.cancelled) return kExitCancelled;
@@ -157,7 +224,14 @@ int Run(const Args& a) {
     if (a.files.size() != 1) return Usage("inspect takes one FILE");
     return Inspect(a.files.front());
   }
-
+  if (a.command == "printers") {
+    if (!a.files.empty()) return Usage("printers takes no argument");
+    return ListQueues(job.spooler);
+  }
+  if (a.command == "search") {
+    if (!a.files.empty()) return Usage("search takes no FILE");
+    return Search(a);
+  }
   if (a.command == "list-save") {
     if (a.output.empty()) return Usage("list-save needs -o FILE.lst");
     ItemList items;
@@ -175,6 +249,13 @@ int Run(const Args& a) {
   if (a.command == "download") {
     ItemList items;
     if (int rc = Printers(a, printers)) return rc;
+    if (a.sample) {
+      // The program's characters-per-line rule: a plain integer from 0 to 100.
+      int n = std::atoi(a.sample->c_str());
+      if (std::to_string(n) != *a.sample || n < 0 || n > 100) return ui.ShowMessage(163), kExitFailed;
+      if (n == 0 && ui.ShowMessage(159, os::Buttons::OkCancel) != os::Answer::Ok) return kExitOk;
+      job.charsPerLine = n;
+    }
     if (int rc = BuildItems(a, ui, items)) return rc;
     return Finish(RunWithProgress([&] { return DownloadToPrinters(job, printers, items); }));
   }

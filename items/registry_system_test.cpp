@@ -18,6 +18,11 @@ void DeleteTree(os::RegistryPort& reg) {
     for (const char* k : {"IP_ADDRESS", "PRINTER_NAME", "DOWNLOAD_ID"}) reg.DeleteKey(product, k);
     reg.CloseKey(product);
   }
+  os::RegKey maker;
+  if (reg.OpenKey(os::kCurrentUser, "SOFTWARE\\Marrowick", true, &maker) == 0) {
+    reg.DeleteKey(maker, "Glyphcast");
+    reg.CloseKey(maker);
+  }
 }
 
 TEST(SystemRegistry, PrintersSurviveAndAPartialTreeIsReset) {

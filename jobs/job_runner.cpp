@@ -6,6 +6,8 @@
 #include "jobs/progress_watch.h"
 #include "jobs/streams.h"
 #include "os/file.h"
+#include "sample/font_sample.h"
+#include "printers/bidi.h"
 
 namespace gc {
 
@@ -13,6 +15,7 @@ namespace {
 
 constexpr int kDownloadFailed = 145;
 constexpr int kFileWriteFailure = 149;
+constexpr int kSampleFailed = 168;
 
 // Before each printer: a cancel ends the job, otherwise the watch starts afresh.
 bool CancelRequested(const PrinterTarget& printer) {
@@ -35,8 +38,20 @@ int Fail(const JobContext& job, int message) {
 // failure closes the channel before its message is shown.
 int ForEachPrinter(const JobContext& job, const std::vector<PrinterTarget>& printers,
                    const std::function<int(OutputChannel&)>& body) {
+  // Bidirectional support switched off for a local queue comes back on at
+  // every end of the job.
+  struct RestoreAtEnd {
+    os::SpoolerPort* spooler;
+    ~RestoreAtEnd() {
+      if (spooler) RestoreBidi(*spooler);
+    }
+  } restore{job.spooler};
   for (const PrinterTarget& printer : printers) {
     if (CancelRequested(printer)) break;
+    if (!printer.network && job.spooler) {
+      SuspendBidi(*job.spooler, kBidiUsbPorts);
+      SuspendBidi(*job.spooler, kBidiLpt1);
+    }
     OutputChannel channel;
     int message = OpenPrinterChannel(printer, job.spooler, job.jobName, channel);
     if (message != 0) return Fail(job, message);
@@ -58,6 +73,10 @@ int DownloadToPrinters(const JobContext& job, const std::vector<PrinterTarget>& 
       if (WriteItem(job.ui, item.resourceType, item.filePath.c_str(), item.downloadName.c_str(),
                     item.controlId, WriterFor(channel.kind), channel) != 0)
         return kDownloadFailed;
+      // The page follows the item on the same connection and selects the new font.
+      if (job.charsPerLine > 0 &&
+          PrintFontSample(job.charsPerLine, WriterFor(channel.kind), channel, item) != 0)
+        return kSampleFailed;
       ItemState& state = itemState();
       (item.resourceType == static_cast<int>(ResourceType::PclMacro) ? state.lastMacroId
                                                                       : state.lastFontId) =

@@ -17,6 +17,7 @@ struct JobContext {
   os::Ui* ui = nullptr;
   os::SpoolerPort* spooler = nullptr;
   std::string jobName = "Glyphcast Job";
+  int charsPerLine = 0;  // a font sample page after each item when 1..100
 };
 
 // Each returns 0, or the id of the one message it showed. A cancel request

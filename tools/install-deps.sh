@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a build needs. Usage: tools/install-deps.sh [native|all]
-# "native" is enough for the Linux build and the quick start; "all" adds the
-# mingw-w64 cross compilers, Wine (64 and 32 bit), Xvfb and CUPS for the
-# Windows builds and their tests. Needs root (or sudo); skips what is there.
+# "native" is enough for the Linux build, its tests (CUPS for the local-queue
+# tests) and the quick start; "all" adds the mingw-w64 cross compilers, Wine
+# (64 and 32 bit) and Xvfb for the Windows builds and their tests. Needs root
+# (or sudo); skips what is there.
 set -euo pipefail
 what=${1:-all}
 native=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev
-        python3 python3-fonttools fonts-dejavu-core libcups2-dev iproute2)
+        python3 python3-fonttools fonts-dejavu-core libcups2-dev iproute2 snmpd
+        cups-daemon cups-client)
 windows=(g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools wine wine64 libwine
-         fonts-wine fonts-ipafont-gothic xvfb xdotool imagemagick cups-daemon cups-client)
+         fonts-wine fonts-ipafont-gothic xvfb xdotool imagemagick)
 windows32=(wine32:i386 libcups2:i386)
 
 pkgs=("${native[@]}")

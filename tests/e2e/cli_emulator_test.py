@@ -108,6 +108,20 @@ class CliAgainstEmulator(unittest.TestCase):
         r = glyphcast("export", "-o", listed, "--list", lst)
         self.assertEqual(r.stderr, b"glyphcast: It is not a resource setting file.\n")
 
+    def test_font_sample_page_follows_the_font(self):
+        p = self.emulator("sample")
+        r = glyphcast("download", "--printer", p.address, "--sample", "16", SAMPLES / "sample.sfp")
+        self.assertEqual(r.returncode, 0, r.stderr)
+        p.stop()
+        page = next((p.root / "jobs").iterdir()).read_bytes()
+        # The page selects the new font by its symbol set and attributes, then lists the item.
+        self.assertTrue(page.startswith(ESC + b"E" + ESC + b"(8U" + ESC + b"(s"), page[:40])
+        self.assertIn(b"SAMPLE File:sample", page)
+        for bad in ("007", "1.5", "101", "-1"):
+            r = glyphcast("download", "--printer", p.address, "--sample", bad, SAMPLES / "sample.sfp")
+            self.assertEqual(r.returncode, 1)
+            self.assertIn(b"Specify the number of characters per line", r.stderr)
+
     def test_refused_printer_stops_the_job(self):
         first, refused, third = (self.emulator("a"), self.emulator("b", "--fault", "refuse"),
                                  self.emulator("c"))

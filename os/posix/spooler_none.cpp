@@ -1,7 +1,0 @@
-#include "os/spooler.h"
-
-namespace gc::os {
-
-SpoolerPort* SystemSpooler() { return nullptr; }
-
-}  // namespace gc::os
