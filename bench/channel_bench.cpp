@@ -80,7 +80,8 @@ int main() {
   const int mb = 64;
   std::string font = SyntheticFont(mb);
   std::string path = "/tmp/gc-bench-font.sfp";
-  std::ofstream(path, std::ios::binary).write(font.data(), static_cast<std::streamsize>(font.size()));
+  std::ofstream(path, std::ios::binary)
+      .write(font.data(), static_cast<std::streamsize>(font.size()));
   double size = static_cast<double>(font.size()) / (1 << 20);
 
   // Measure pass.
@@ -113,7 +114,8 @@ int main() {
     ch.printer = &spooler;
     WritePclFontItem(SpoolerWrite, ch, path.c_str(), "Bench", 1);
     FlushChannel(ch);
-    std::printf("font download to a spooler: %.1f WritePrinter calls per MB\n", spooler.writes / size);
+    std::printf("font download to a spooler: %.1f WritePrinter calls per MB\n",
+                spooler.writes / size);
   }
   {
     test::TcpPeer peer(test::PeerMode::ReadAll, 0, 60000);
@@ -127,8 +129,8 @@ int main() {
       WritePclFontItem(TcpWrite, ch, path.c_str(), "Bench", 1);
       FlushChannel(ch);
       double s = Seconds(t);
-      std::printf("font download over loopback TCP: %.0f MB/s, %.1f send calls per MB\n",
-                  size / s, sockets.sends / size);
+      std::printf("font download over loopback TCP: %.0f MB/s, %.1f send calls per MB\n", size / s,
+                  sockets.sends / size);
       CloseTcpConnection(c);
     }
   }

@@ -10,9 +10,12 @@ os::Answer ConsoleUi::ShowText(const std::string& text, os::Buttons buttons) {
   shown.push_back(text);
   std::fprintf(stderr, "glyphcast: %s\n", text.c_str());
   switch (buttons) {
-    case os::Buttons::Ok: return os::Answer::Ok;
-    case os::Buttons::OkCancel: return os::Answer::Ok;
-    case os::Buttons::YesNo: return os::Answer::Yes;
+    case os::Buttons::Ok:
+      return os::Answer::Ok;
+    case os::Buttons::OkCancel:
+      return os::Answer::Ok;
+    case os::Buttons::YesNo:
+      return os::Answer::Yes;
   }
   return os::Answer::Ok;
 }

@@ -130,13 +130,18 @@ int BuildItems(const Args& a, ConsoleUi& ui, ItemList& items) {
     }
     if (!ControlIdTextValid(idText, &id)) return ui.ShowMessage(131), kExitFailed;
     switch (CheckDownloadName(item.downloadName, item.resourceType, items)) {
-      case -3: return ui.ShowMessage(133), kExitFailed;
-      case -1: return ui.ShowMessage(132), kExitFailed;
-      case -2: return ui.ShowMessage(138), kExitFailed;
+      case -3:
+        return ui.ShowMessage(133), kExitFailed;
+      case -1:
+        return ui.ShowMessage(132), kExitFailed;
+      case -2:
+        return ui.ShowMessage(138), kExitFailed;
     }
     switch (CheckControlId(item.resourceType, id, items)) {
-      case -2: return ui.ShowMessage(137), kExitFailed;
-      case -1: return ui.ShowMessage(131), kExitFailed;
+      case -2:
+        return ui.ShowMessage(137), kExitFailed;
+      case -1:
+        return ui.ShowMessage(131), kExitFailed;
     }
     item.controlId = id;
     FillItemTexts(item);
@@ -252,7 +257,8 @@ int Run(const Args& a) {
     if (a.sample) {
       // The program's characters-per-line rule: a plain integer from 0 to 100.
       int n = std::atoi(a.sample->c_str());
-      if (std::to_string(n) != *a.sample || n < 0 || n > 100) return ui.ShowMessage(163), kExitFailed;
+      if (std::to_string(n) != *a.sample || n < 0 || n > 100)
+        return ui.ShowMessage(163), kExitFailed;
       if (n == 0 && ui.ShowMessage(159, os::Buttons::OkCancel) != os::Answer::Ok) return kExitOk;
       job.charsPerLine = n;
     }

@@ -23,7 +23,9 @@ namespace gc::cli {
 namespace {
 
 std::atomic<int> interrupted{0};
-extern "C" void OnInterrupt(int) { interrupted.store(1); }
+extern "C" void OnInterrupt(int) {
+  interrupted.store(1);
+}
 
 void ShowProgress(ProgressWatch& watch, std::chrono::steady_clock::time_point start) {
   std::string printer;
@@ -31,11 +33,11 @@ void ShowProgress(ProgressWatch& watch, std::chrono::steady_clock::time_point st
     std::lock_guard<std::mutex> hold(watch.lock);
     printer = watch.currentPrinter;
   }
-  double seconds =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   uint64_t bytes = watch.byteCounter.load();
   std::fprintf(stderr, "\r%s: %llu bytes, %.0f KB/s   ", printer.c_str(),
-               static_cast<unsigned long long>(bytes), seconds > 0 ? bytes / 1024.0 / seconds : 0.0);
+               static_cast<unsigned long long>(bytes),
+               seconds > 0 ? bytes / 1024.0 / seconds : 0.0);
 }
 
 }  // namespace
@@ -59,8 +61,9 @@ JobOutcome RunWithProgress(const std::function<int()>& job) {
       if (interrupted.exchange(0) && !cancelled) {
         cancelled = true;
         RequestCancel(watch);
-        std::fprintf(stderr, "\nglyphcast: cancelling: the current printer finishes unless it "
-                             "has stopped taking data\n");
+        std::fprintf(stderr,
+                     "\nglyphcast: cancelling: the current printer finishes unless it "
+                     "has stopped taking data\n");
       }
       if (ProgressTick(watch, nullptr) == TickResult::JobEnded) break;
       if (terminal) ShowProgress(watch, start);

@@ -24,10 +24,13 @@ ItemState& itemState() {
 
 int TypeTextId(int resourceType) {
   switch (resourceType) {
-    case 0: return 128;
-    case 1: return 129;
+    case 0:
+      return 128;
+    case 1:
+      return 129;
     case 2:
-    case 3: return 127;
+    case 3:
+      return 127;
   }
   return 0;
 }

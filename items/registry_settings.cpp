@@ -31,7 +31,8 @@ bool CanonicalIpv4(const std::string& text) {
   uint32_t a;
   if (!os::ParseIpv4(text.c_str(), &a)) return false;
   char back[16];
-  std::snprintf(back, sizeof back, "%u.%u.%u.%u", a >> 24, (a >> 16) & 255, (a >> 8) & 255, a & 255);
+  std::snprintf(back, sizeof back, "%u.%u.%u.%u", a >> 24, (a >> 16) & 255, (a >> 8) & 255,
+                a & 255);
   return text == back;
 }
 
@@ -121,8 +122,7 @@ int RegistrySettings::LoadValues(std::vector<StoredPrinter>& printers) {
     int type = 0;
     long rc = reg_.QueryValue(idKey_, value, &type, &number, &size);
     if (rc == os::kRegNotFound) continue;
-    if (rc != os::kRegOk || type != os::kRegDword || size != 4 || number > kMaxControlId)
-      return -3;
+    if (rc != os::kRegOk || type != os::kRegDword || size != 4 || number > kMaxControlId) return -3;
     *target = static_cast<int>(number);
   }
   return 0;
@@ -180,8 +180,8 @@ bool RegistrySettings::DeleteSubKeys(std::initializer_list<const char*> names) {
 
 void RegistrySettings::SaveNetworkPrinters(const std::vector<StoredPrinter>& printers) {
   if (registryEnabled != 1) return;
-  bool ok = OpenSettingsKeys(2) == 0 && DeleteSubKeys({kIpKey, kNameKey}) &&
-            OpenSettingsKeys(3) == 0;
+  bool ok =
+      OpenSettingsKeys(2) == 0 && DeleteSubKeys({kIpKey, kNameKey}) && OpenSettingsKeys(3) == 0;
   for (size_t i = 0; ok && i < printers.size(); ++i) {
     const StoredPrinter& p = printers[i];
     int n = static_cast<int>(i + 1);

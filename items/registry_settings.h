@@ -40,8 +40,8 @@ class RegistrySettings {
 
   os::RegistryPort& reg_;
   os::Ui& ui_;
-  os::RegKey maker_ = os::kNoKey, product_ = os::kNoKey, ipKey_ = os::kNoKey,
-             nameKey_ = os::kNoKey, idKey_ = os::kNoKey;
+  os::RegKey maker_ = os::kNoKey, product_ = os::kNoKey, ipKey_ = os::kNoKey, nameKey_ = os::kNoKey,
+             idKey_ = os::kNoKey;
 };
 
 }  // namespace gc

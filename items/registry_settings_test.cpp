@@ -2,11 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/recording_ui.h"
-
 #include "items/download_item.h"
 #include "os/memory_registry.h"
 #include "resources/messages.h"
+#include "tests/support/recording_ui.h"
 
 namespace gc {
 namespace {
@@ -60,31 +59,89 @@ TEST(Registry, StoredStates) {
     size_t printers;
     std::vector<std::string> messages;
   } cases[] = {
-      {"two printers", [](auto& r) { r = Tree({{"10.0.0.1", "A"}, {"10.0.0.2", "B"}}); }, 0, 2, {}},
+      {"two printers",
+       [](auto& r) {
+         r = Tree({{"10.0.0.1", "A"}, {"10.0.0.2", "B"}});
+       },
+       0,
+       2,
+       {}},
       {"IP1 and IP3 load one",
        [](auto& r) {
          r = Tree({{"10.0.0.1", "A"}});
          r.SetString(kIp, "IP3", "10.0.0.3");
          r.SetString(kName, "NAME3", "C");
        },
-       0, 1, {}},
+       0,
+       1,
+       {}},
       {"IP1 without NAME1",
        [](auto& r) {
          r = Tree();
          r.SetString(kIp, "IP1", "10.0.0.1");
        },
-       -3, 0, {kReset}},
-      {"NAME1 without IP1", [](auto& r) { r = Tree(); r.SetString(kName, "NAME1", "A"); }, -3, 0,
+       -3,
+       0,
        {kReset}},
-      {"10.0.0.01", [](auto& r) { r = Tree({{"10.0.0.01", "A"}}); }, -3, 0, {kReset}},
-      {"10.1", [](auto& r) { r = Tree({{"10.1", "A"}}); }, -3, 0, {kReset}},
-      {"empty name", [](auto& r) { r = Tree({{"10.0.0.1", ""}}); }, -3, 0, {kReset}},
-      {"address longer than 15", [](auto& r) { r = Tree({{"100.100.100.1001", "A"}}); }, -3, 0,
+      {"NAME1 without IP1",
+       [](auto& r) {
+         r = Tree();
+         r.SetString(kName, "NAME1", "A");
+       },
+       -3,
+       0,
        {kReset}},
-      {"address as a number", [](auto& r) { r = Tree(); r.SetDword(kIp, "IP1", 5); }, -3, 0,
+      {"10.0.0.01",
+       [](auto& r) {
+         r = Tree({{"10.0.0.01", "A"}});
+       },
+       -3,
+       0,
        {kReset}},
-      {"FONT 40000", [](auto& r) { r = Tree(); r.SetDword(kId, "FONT", 40000); }, -3, 0, {kReset}},
-      {"FONT as a string", [](auto& r) { r = Tree(); r.SetString(kId, "FONT", "7"); }, -3, 0,
+      {"10.1",
+       [](auto& r) {
+         r = Tree({{"10.1", "A"}});
+       },
+       -3,
+       0,
+       {kReset}},
+      {"empty name",
+       [](auto& r) {
+         r = Tree({{"10.0.0.1", ""}});
+       },
+       -3,
+       0,
+       {kReset}},
+      {"address longer than 15",
+       [](auto& r) {
+         r = Tree({{"100.100.100.1001", "A"}});
+       },
+       -3,
+       0,
+       {kReset}},
+      {"address as a number",
+       [](auto& r) {
+         r = Tree();
+         r.SetDword(kIp, "IP1", 5);
+       },
+       -3,
+       0,
+       {kReset}},
+      {"FONT 40000",
+       [](auto& r) {
+         r = Tree();
+         r.SetDword(kId, "FONT", 40000);
+       },
+       -3,
+       0,
+       {kReset}},
+      {"FONT as a string",
+       [](auto& r) {
+         r = Tree();
+         r.SetString(kId, "FONT", "7");
+       },
+       -3,
+       0,
        {kReset}},
       {"only DOWNLOAD_ID deleted",
        [](auto& r) {
@@ -95,19 +152,43 @@ TEST(Registry, StoredStates) {
          r.SetString(kIp, "IP1", "10.0.0.1");
          r.SetString(kName, "NAME1", "A");
        },
-       -3, 0, {kReset}},
-      {"first run", [](auto& r) { r = os::MemoryRegistry(); r.AddKey(kMachine); }, 0, 0, {}},
-      {"no HKLM key", [](auto& r) { r = Tree({{"10.0.0.1", "A"}}); r = os::MemoryRegistry(); }, -2,
-       0, {}},
+       -3,
+       0,
+       {kReset}},
+      {"first run",
+       [](auto& r) {
+         r = os::MemoryRegistry();
+         r.AddKey(kMachine);
+       },
+       0,
+       0,
+       {}},
+      {"no HKLM key",
+       [](auto& r) {
+         r = Tree({{"10.0.0.1", "A"}});
+         r = os::MemoryRegistry();
+       },
+       -2,
+       0,
+       {}},
       {"a key cannot be created",
        [](auto& r) {
          r = os::MemoryRegistry();
          r.AddKey(kMachine);
          r.refuseCreate.push_back(kId);
        },
-       -1, 0, {kBroken}},
+       -1,
+       0,
+       {kBroken}},
       // The third close: the first after the two of the HKLM check.
-      {"a close fails", [](auto& r) { r = Tree(); r.failClosesAfter = 2; }, -1, 0, {kBroken}},
+      {"a close fails",
+       [](auto& r) {
+         r = Tree();
+         r.failClosesAfter = 2;
+       },
+       -1,
+       0,
+       {kBroken}},
   };
   for (const Case& c : cases) {
     os::MemoryRegistry reg;

@@ -1,11 +1,10 @@
 // The settings against the platform's real registry (under Wine in CI).
 #include <gtest/gtest.h>
 
-#include "tests/support/recording_ui.h"
-
 #include "items/download_item.h"
 #include "items/registry_settings.h"
 #include "resources/messages.h"
+#include "tests/support/recording_ui.h"
 
 namespace gc {
 namespace {
@@ -30,9 +29,9 @@ TEST(SystemRegistry, PrintersSurviveAndAPartialTreeIsReset) {
   ASSERT_NE(reg, nullptr);
   os::RegKey machine;
   int disposition;
-  ASSERT_EQ(reg->CreateKey(os::kLocalMachine, "SOFTWARE\\Marrowick\\Glyphcast", &machine,
-                           &disposition),
-            0);
+  ASSERT_EQ(
+      reg->CreateKey(os::kLocalMachine, "SOFTWARE\\Marrowick\\Glyphcast", &machine, &disposition),
+      0);
   reg->CloseKey(machine);
   DeleteTree(*reg);
 

@@ -2,10 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/recording_ui.h"
-
 #include "resources/messages.h"
 #include "tests/support/files.h"
+#include "tests/support/recording_ui.h"
 
 namespace gc {
 namespace {
@@ -50,8 +49,10 @@ TEST(SettingFile, ItemLines) {
       {"type 4", "A,1,4," + font + "\n", {}, true},
       {"type -1", "A,1,-1," + font + "\n", {}, true},
       {"arial then Arial", "arial,1,2," + font + "\nArial,2,3," + font + "\n", {"arial"}, true},
-      {"a macro and a font named Arial", "Arial,1,0," + macro + "\nArial,1,2," + font + "\n",
-       {"Arial", "Arial"}, false},
+      {"a macro and a font named Arial",
+       "Arial,1,0," + macro + "\nArial,1,2," + font + "\n",
+       {"Arial", "Arial"},
+       false},
       {"two items with one ID", "A,3,2," + font + "\nB,3,3," + font + "\n", {"A", "B"}, false},
       {"a path with commas", "X,1,0," + withCommas + "\n", {"X"}, false},
       {"no final line feed", "A,1,2," + font + "\nB,2,2," + font, {"A"}, true},
@@ -63,8 +64,8 @@ TEST(SettingFile, ItemLines) {
     Imported r = Import("C:\\fonts\n" + c.lines, ui);
     EXPECT_EQ(r.names, c.names) << c.what;
     EXPECT_EQ(r.result != 0, c.malformed) << c.what;
-    EXPECT_EQ(r.shown, c.malformed ? std::vector<std::string>{kNotSetting}
-                                   : std::vector<std::string>{})
+    EXPECT_EQ(r.shown,
+              c.malformed ? std::vector<std::string>{kNotSetting} : std::vector<std::string>{})
         << c.what;
     EXPECT_EQ(r.folder, "C:\\fonts") << c.what;
   }
@@ -73,8 +74,10 @@ TEST(SettingFile, ItemLines) {
 TEST(SettingFile, MissingFilesAskIgnoreIgnoreAllOrStop) {
   std::string font = test::WriteScratch("f2.sfp", "font");
   std::string missing = (test::ScratchDir() / "gone.sfp").string();
-  std::string content = "\nA," "1,2," + missing + "\nB,2,2," + font + "\nC,3,2," + missing +
-                        "\nD,4,2," + missing + "\n";
+  std::string content =
+      "\nA,"
+      "1,2," +
+      missing + "\nB,2,2," + font + "\nC,3,2," + missing + "\nD,4,2," + missing + "\n";
   struct Case {
     os::ErrorChoice choice;
     std::vector<std::string> names;

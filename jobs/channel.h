@@ -11,7 +11,9 @@ struct TcpConnection;
 enum class ChannelKind : int { Tcp = 0, Spooler = 1, File = 2 };
 
 class File;
-namespace os { class SpoolerPort; }
+namespace os {
+class SpoolerPort;
+}
 
 // Small pieces are gathered and handed to the OS in blocks of at least
 // kGatherBlock bytes, so that a font does not cost a system call per command.
@@ -19,12 +21,12 @@ constexpr size_t kGatherBlock = 64 * 1024;
 
 struct OutputChannel {
   ChannelKind kind = ChannelKind::File;
-  TcpConnection* tcp = nullptr;      // kind Tcp
+  TcpConnection* tcp = nullptr;        // kind Tcp
   os::SpoolerPort* spooler = nullptr;  // kind Spooler
-  void* printer = nullptr;           // kind Spooler: the open printer handle
-  File* file = nullptr;              // kind File
-  std::vector<uint8_t> pending;      // gathered bytes not yet handed to the OS
-  int failure = 0;                   // first write failure; every later write returns it
+  void* printer = nullptr;             // kind Spooler: the open printer handle
+  File* file = nullptr;                // kind File
+  std::vector<uint8_t> pending;        // gathered bytes not yet handed to the OS
+  int failure = 0;                     // first write failure; every later write returns it
 };
 
 // Returns 0 or the channel's error code (6 TCP, 7 spooler, 1 file).

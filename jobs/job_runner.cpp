@@ -6,8 +6,8 @@
 #include "jobs/progress_watch.h"
 #include "jobs/streams.h"
 #include "os/file.h"
-#include "sample/font_sample.h"
 #include "printers/bidi.h"
+#include "sample/font_sample.h"
 
 namespace gc {
 
@@ -22,7 +22,8 @@ bool CancelRequested(const PrinterTarget& printer) {
   ProgressWatch& watch = progressWatch();
   std::lock_guard<std::mutex> hold(watch.lock);
   if (watch.cancelRequested) return true;
-  watch.currentPrinter = printer.network ? printer.name + "(" + printer.address + ")" : printer.name;
+  watch.currentPrinter =
+      printer.network ? printer.name + "(" + printer.address + ")" : printer.name;
   watch.abortableConnection = nullptr;
   watch.byteCounter = 0;
   watch.previousCounter = 0;
@@ -79,7 +80,7 @@ int DownloadToPrinters(const JobContext& job, const std::vector<PrinterTarget>& 
         return kSampleFailed;
       ItemState& state = itemState();
       (item.resourceType == static_cast<int>(ResourceType::PclMacro) ? state.lastMacroId
-                                                                      : state.lastFontId) =
+                                                                     : state.lastFontId) =
           item.controlId;
     }
     return 0;

@@ -12,7 +12,8 @@ int OpenPrinterChannel(const PrinterTarget& target, os::SpoolerPort* spooler,
   channel = OutputChannel{};
   if (target.network) {
     TcpConnection* connection = nullptr;
-    if (OpenTcpConnection(target.name.c_str(), target.address.c_str(), &connection, target.port) != 0)
+    if (OpenTcpConnection(target.name.c_str(), target.address.c_str(), &connection, target.port) !=
+        0)
       return 148;
     channel.kind = ChannelKind::Tcp;
     channel.tcp = connection;
@@ -20,10 +21,14 @@ int OpenPrinterChannel(const PrinterTarget& target, os::SpoolerPort* spooler,
   }
   if (!spooler) return 148;
   switch (OpenSpoolerJob(*spooler, target.name, jobName, channel)) {
-    case SpoolerOpen::Opened: return 0;
-    case SpoolerOpen::OpenFailed: return 148;
-    case SpoolerOpen::DocumentFailed: return 147;
-    case SpoolerOpen::PageFailed: return 146;
+    case SpoolerOpen::Opened:
+      return 0;
+    case SpoolerOpen::OpenFailed:
+      return 148;
+    case SpoolerOpen::DocumentFailed:
+      return 147;
+    case SpoolerOpen::PageFailed:
+      return 146;
   }
   return 148;
 }

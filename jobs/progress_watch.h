@@ -11,11 +11,11 @@ struct TcpConnection;
 
 struct ProgressWatch {
   std::atomic<int> running{0};
-  int cancelRequested = 0;                   // under lock
-  std::atomic<uint64_t> byteCounter{0};      // bytes the OS accepted for this printer
-  uint64_t previousCounter = 0;              // the dialog's last look
+  int cancelRequested = 0;                       // under lock
+  std::atomic<uint64_t> byteCounter{0};          // bytes the OS accepted for this printer
+  uint64_t previousCounter = 0;                  // the dialog's last look
   TcpConnection* abortableConnection = nullptr;  // under lock
-  std::string currentPrinter;                // under lock, for progress displays
+  std::string currentPrinter;                    // under lock, for progress displays
   std::mutex lock;
 };
 

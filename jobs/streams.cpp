@@ -18,7 +18,8 @@ constexpr char kFsinit[] = "@PJL FSINIT VOLUME=\"%d:\"\r\n";
 constexpr char kEnterPcl[] = "@PJL ENTER LANGUAGE=PCL\r\n";
 constexpr char kDeleteFontsAndMacros[] = "\x1b*c0F\x1b&f6X";
 constexpr char kFontDirectory[] = "@PJL FSMKDIR NAME=\"%d:\\pcl\\fonts\"\r\n";
-constexpr char kFontDownload[] = "@PJL FSDOWNLOAD FORMAT:BINARY SIZE=%u NAME=\"%d:\\pcl\\fonts\\%s\"\r\n";
+constexpr char kFontDownload[] =
+    "@PJL FSDOWNLOAD FORMAT:BINARY SIZE=%u NAME=\"%d:\\pcl\\fonts\\%s\"\r\n";
 constexpr char kMacroDirectories[] =
     "@PJL FSMKDIR NAME=\"%d:\\pcl\"\r\n@PJL FSMKDIR NAME=\"%d:\\pcl\\macros\"\r\n";
 constexpr char kMacroDownload[] =
@@ -201,11 +202,10 @@ int WriteTrueTypeTail(ChannelWrite write, OutputChannel& channel) {
 
 int WriteDeleteAll(ChannelWrite write, OutputChannel& channel) {
   Commands out(write, channel);
-  int code = Sequence([&] { return out.Put(kUel); }, [&] { return out.Put(kPjl); },
-                      [&] { return out.Format(kFsinit, kVolume); },
-                      [&] { return out.Put(kEnterPcl); },
-                      [&] { return out.Put(kDeleteFontsAndMacros); },
-                      [&] { return out.Put(kUel); });
+  int code =
+      Sequence([&] { return out.Put(kUel); }, [&] { return out.Put(kPjl); },
+               [&] { return out.Format(kFsinit, kVolume); }, [&] { return out.Put(kEnterPcl); },
+               [&] { return out.Put(kDeleteFontsAndMacros); }, [&] { return out.Put(kUel); });
   int flushed = FlushChannel(channel);
   return code != 0 ? code : flushed;
 }

@@ -8,7 +8,9 @@
 #include "jobs/channel.h"
 
 namespace gc {
-namespace os { class Ui; }
+namespace os {
+class Ui;
+}
 
 enum class ResourceType : int { PclMacro = 0, PostScriptFont = 1, PclFont = 2, TrueTypeFont = 3 };
 

@@ -66,7 +66,8 @@ long MemoryRegistry::DeleteKey(RegKey parent, const std::string& subKey) {
   if (path.empty()) return 6;
   if (!keys_.count(path)) return kRegNotFound;
   for (const auto& entry : keys_)
-    if (entry.first.size() > path.size() && entry.first.compare(0, path.size() + 1, path + "\\") == 0)
+    if (entry.first.size() > path.size() &&
+        entry.first.compare(0, path.size() + 1, path + "\\") == 0)
       return 5;  // a key with subkeys cannot be deleted
   keys_.erase(path);
   return kRegOk;
@@ -120,7 +121,9 @@ void MemoryRegistry::SetDword(const std::string& path, const std::string& name, 
   keys_[Fold(path)][Fold(name)] = Value{kRegDword, std::string(reinterpret_cast<char*>(&value), 4)};
 }
 
-bool MemoryRegistry::HasKey(const std::string& path) const { return keys_.count(Fold(path)) > 0; }
+bool MemoryRegistry::HasKey(const std::string& path) const {
+  return keys_.count(Fold(path)) > 0;
+}
 
 std::map<std::string, MemoryRegistry::Value> MemoryRegistry::Values(const std::string& path) const {
   auto k = keys_.find(Fold(path));

@@ -34,7 +34,7 @@ class MemoryRegistry : public RegistryPort {
   std::map<std::string, Value> Values(const std::string& path) const;
   int openHandles() const { return static_cast<int>(handles_.size()); }
 
-  int failClosesAfter = -1;  // the n-th close from now on fails (0: the next one)
+  int failClosesAfter = -1;               // the n-th close from now on fails (0: the next one)
   std::vector<std::string> refuseCreate;  // paths whose creation fails
 
  private:

@@ -6,7 +6,9 @@
 #include <winsock2.h>
 using RawSocket = SOCKET;
 using AddressLength = int;
-static void CloseRaw(RawSocket s) { closesocket(s); }
+static void CloseRaw(RawSocket s) {
+  closesocket(s);
+}
 #else
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -16,13 +18,17 @@ static void CloseRaw(RawSocket s) { closesocket(s); }
 #include <unistd.h>
 using RawSocket = int;
 using AddressLength = socklen_t;
-static void CloseRaw(RawSocket s) { close(s); }
+static void CloseRaw(RawSocket s) {
+  close(s);
+}
 #endif
 
 namespace gc::os {
 
 namespace {
-RawSocket Raw(SocketHandle h) { return static_cast<RawSocket>(h); }
+RawSocket Raw(SocketHandle h) {
+  return static_cast<RawSocket>(h);
+}
 }  // namespace
 
 UdpSocket& UdpSocket::operator=(UdpSocket&& o) noexcept {

@@ -13,6 +13,8 @@ Answer Ui::ShowMessage(int id, Buttons buttons) {
   return ShowText(text, buttons);
 }
 
-void Ui::ShowSystemError(int code) { ShowText(SystemErrorText(code), Buttons::Ok); }
+void Ui::ShowSystemError(int code) {
+  ShowText(SystemErrorText(code), Buttons::Ok);
+}
 
 }  // namespace gc::os

@@ -14,8 +14,12 @@ uint32_t FontDescriptorRecord::U32(int offset) const {
   std::memcpy(&v, bytes + offset, 4);
   return v;
 }
-void FontDescriptorRecord::SetU16(int offset, uint16_t value) { std::memcpy(bytes + offset, &value, 2); }
-void FontDescriptorRecord::SetU32(int offset, uint32_t value) { std::memcpy(bytes + offset, &value, 4); }
+void FontDescriptorRecord::SetU16(int offset, uint16_t value) {
+  std::memcpy(bytes + offset, &value, 2);
+}
+void FontDescriptorRecord::SetU32(int offset, uint32_t value) {
+  std::memcpy(bytes + offset, &value, 4);
+}
 
 FontState& fontState() {
   static FontState state;

@@ -37,8 +37,12 @@ struct Family {
   GroupRow rows[5];
 };
 
-constexpr GroupRow kStopDrop(const char* chars) { return {chars, false, Action::Stop, Action::Drop}; }
-constexpr GroupRow kData(const char* chars) { return {chars, true, Action::Stop, Action::SkipData}; }
+constexpr GroupRow kStopDrop(const char* chars) {
+  return {chars, false, Action::Stop, Action::Drop};
+}
+constexpr GroupRow kData(const char* chars) {
+  return {chars, true, Action::Stop, Action::SkipData};
+}
 constexpr GroupRow kEnd = {nullptr, false, Action::Stop, Action::Drop};
 
 // One row per escape sequence family.
@@ -60,7 +64,8 @@ const Family kStarC = {"\x1b*c",
                        {{"D", false, Action::FontId, Action::FontId},
                         {"F", false, Action::FontControl, Action::FontControl},
                         {"E", false, Action::CharacterCode, Action::CharacterCode},
-                        kData("W"), kStopDrop("RSHAVBGPQXYTKL")}};
+                        kData("W"),
+                        kStopDrop("RSHAVBGPQXYTKL")}};
 const Family kStarI = {nullptr, {kData("W"), kEnd}};
 const Family kStarL = {nullptr, {kStopDrop("OR"), kData("W"), kEnd}};
 const Family kStarM = {nullptr, {kData("W"), kEnd}};
@@ -72,43 +77,56 @@ const Family kStarT = {nullptr, {kStopDrop("RHVKJI"), kEnd}};
 const Family kStarV = {nullptr, {kStopDrop("NOTABCIS"), kData("W"), kEnd}};
 const Family kStarStar = {nullptr, {{"J", true, Action::Stop, Action::Drop}, kEnd}};
 const Family kParenF = {"\x1b(f", {kData("W"), kEnd}};
-const Family kParenS = {"\x1b(s",
-                        {kStopDrop("PHVSBTX"),
-                         {"W", true, Action::CharDescriptor, Action::CharDescriptor},
-                         kEnd}};
-const Family kCloseS = {"\x1b)s",
-                        {kStopDrop("PHVSBTX"), {"W", true, Action::FontHeader, Action::FontHeader},
-                         kEnd}};
-const Family kSelection = {nullptr, {{"@ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^", true, Action::Stop,
-                                      Action::Drop},
-                                     kEnd}};
+const Family kParenS = {
+    "\x1b(s",
+    {kStopDrop("PHVSBTX"), {"W", true, Action::CharDescriptor, Action::CharDescriptor}, kEnd}};
+const Family kCloseS = {
+    "\x1b)s", {kStopDrop("PHVSBTX"), {"W", true, Action::FontHeader, Action::FontHeader}, kEnd}};
+const Family kSelection = {
+    nullptr, {{"@ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^", true, Action::Stop, Action::Drop}, kEnd}};
 const Family kPercent = {nullptr, {kStopDrop("ABX"), kEnd}};
 
 // ESC & a..u; nullptr for the letters that make an unknown escape.
 const Family* const kAmpFamilies[21] = {
-    &kAmpA, &kAmpB, &kAmpC, &kAmpD, nullptr, &kAmpF, nullptr, nullptr, nullptr, nullptr, &kAmpK,
-    &kAmpL, nullptr, &kAmpN, nullptr, &kAmpP, nullptr, &kAmpR, &kAmpS, &kAmpT, &kAmpU};
+    &kAmpA, &kAmpB,  &kAmpC, &kAmpD,  nullptr, &kAmpF,  nullptr, nullptr, nullptr, nullptr, &kAmpK,
+    &kAmpL, nullptr, &kAmpN, nullptr, &kAmpP,  nullptr, &kAmpR,  &kAmpS,  &kAmpT,  &kAmpU};
 
 const Family* StarFamily(int c) {
   switch (c) {
-    case 'b': return &kStarB;
-    case 'c': return &kStarC;
-    case 'i': return &kStarI;
-    case 'l': return &kStarL;
-    case 'm': return &kStarM;
-    case 'o': return &kStarO;
-    case 'p': return &kStarP;
-    case 'r': return &kStarR;
-    case 's': return &kStarS;
-    case 't': return &kStarT;
-    case 'v': return &kStarV;
-    case '*': return &kStarStar;
+    case 'b':
+      return &kStarB;
+    case 'c':
+      return &kStarC;
+    case 'i':
+      return &kStarI;
+    case 'l':
+      return &kStarL;
+    case 'm':
+      return &kStarM;
+    case 'o':
+      return &kStarO;
+    case 'p':
+      return &kStarP;
+    case 'r':
+      return &kStarR;
+    case 's':
+      return &kStarS;
+    case 't':
+      return &kStarT;
+    case 'v':
+      return &kStarV;
+    case '*':
+      return &kStarStar;
   }
   return nullptr;
 }
 
-bool IsUpper(int c) { return c >= 0x40 && c <= 0x5E; }
-bool IsLower(int c) { return c >= 0x60 && c <= 0x7E; }
+bool IsUpper(int c) {
+  return c >= 0x40 && c <= 0x5E;
+}
+bool IsLower(int c) {
+  return c >= 0x60 && c <= 0x7E;
+}
 bool IsTerminator(int c) {
   return c == 0 || (c >= 7 && c <= 15) || c == kEsc || c == ',' || c == ';' || c >= '@';
 }
@@ -116,12 +134,18 @@ bool IsTerminator(int c) {
 // Minimum descriptor size by header format; 0 for formats this scanner refuses.
 int MinimumDescriptorSize(int format) {
   switch (format) {
-    case 0: return 64;
-    case 10: return 80;
-    case 11: return 88;
-    case 15: return 72;
-    case 16: return 72;
-    case 20: return 68;
+    case 0:
+      return 64;
+    case 10:
+      return 80;
+    case 11:
+      return 88;
+    case 15:
+      return 72;
+    case 16:
+      return 72;
+    case 20:
+      return 68;
   }
   return 0;
 }
@@ -332,11 +356,10 @@ class Scanner {
     }
     FontDescriptorRecord record;
     std::memcpy(record.bytes, raw, sizeof raw);
-    static constexpr int k16[] = {fd::kDescriptorSize, fd::kBaseline,  fd::kCellWidth,
-                                  fd::kCellHeight,     fd::kSymbolSet, fd::kPitch,
-                                  fd::kHeight,         fd::kXHeight,   fd::kTextHeight,
-                                  fd::kTextWidth,      fd::kFirstCode, fd::kLastCode,
-                                  fd::kCapHeight};
+    static constexpr int k16[] = {
+        fd::kDescriptorSize, fd::kBaseline, fd::kCellWidth, fd::kCellHeight, fd::kSymbolSet,
+        fd::kPitch,          fd::kHeight,   fd::kXHeight,   fd::kTextHeight, fd::kTextWidth,
+        fd::kFirstCode,      fd::kLastCode, fd::kCapHeight};
     for (int at : k16) record.SetU16(at, static_cast<uint16_t>((raw[at] << 8) | raw[at + 1]));
     record.SetU32(fd::kFontNumber, (uint32_t{raw[44]} << 24) | (uint32_t{raw[45]} << 16) |
                                        (uint32_t{raw[46]} << 8) | raw[47]);
@@ -394,9 +417,12 @@ class Scanner {
 
   bool OpensTwoByteCharacter(int c) const {
     switch (c_.textParsingMethod) {
-      case 21: return c >= 0x21;
-      case 31: return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-      case 38: return c >= 0x80;
+      case 21:
+        return c >= 0x21;
+      case 31:
+        return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+      case 38:
+        return c >= 0x80;
     }
     return false;
   }
@@ -451,7 +477,9 @@ int ScanSetup(ScanContext& c) {
   return 0;
 }
 
-int Scan(ScanContext& c) { return Scanner(c).Run(); }
+int Scan(ScanContext& c) {
+  return Scanner(c).Run();
+}
 
 int MeasureFile(ScanContext& c, File& file) {
   c.mode = kMeasure;

@@ -25,12 +25,16 @@ Bytes Descriptor(int size = 64, int format = 0) {
   return d;
 }
 
-Bytes Header(const Bytes& block) { return Esc(")s" + std::to_string(block.size()) + "W") + block; }
+Bytes Header(const Bytes& block) {
+  return Esc(")s" + std::to_string(block.size()) + "W") + block;
+}
 Bytes Character(int code, int size = 20) {
   return Esc("*c" + std::to_string(code) + "E") + Esc("(s" + std::to_string(size) + "W") +
          test::Pattern(static_cast<size_t>(size), code);
 }
-Bytes PureFont() { return Header(Descriptor()) + Character(33) + Character(34); }
+Bytes PureFont() {
+  return Header(Descriptor()) + Character(33) + Character(34);
+}
 
 struct Pass {
   int status;
@@ -60,8 +64,12 @@ Pass Run(const Bytes& input, int mode) {
   outFile.Close();
   return {status, c.outputCount, c.descriptorSeen, test::ReadAll(out)};
 }
-Pass Measure(const Bytes& b) { return Run(b, kMeasure); }
-Pass Emit(const Bytes& b) { return Run(b, kEmit); }
+Pass Measure(const Bytes& b) {
+  return Run(b, kMeasure);
+}
+Pass Emit(const Bytes& b) {
+  return Run(b, kEmit);
+}
 
 TEST(Scanner, PureFontMeasuresWhatEmitWrites) {
   Bytes font = PureFont();
@@ -154,14 +162,14 @@ TEST(Scanner, ValueFields) {
       {Esc("*c7.123456789E"), Esc("*c7E")},
       {Esc("*c33e34E"), Esc("*c33e34E")},
       {Esc("*c") + Bytes(1, '\0') + "5E", Esc("*c")},  // NUL ends the sequence; the rest is text
-      {Esc("*c5x6E"), Esc("*c6E")},  // unrecognised lowercase: ignored, the sequence goes on
-      {Esc("*c5Z") + "text", Esc("*c")},               // unrecognised uppercase: consumed
+      {Esc("*c5x6E"), Esc("*c6E")},       // unrecognised lowercase: ignored, the sequence goes on
+      {Esc("*c5Z") + "text", Esc("*c")},  // unrecognised uppercase: consumed
       {Esc("(s12W") + test::Pattern(12), Esc("(s12W") + test::Pattern(12)},
-      {Esc("(8U") + Esc("*c1E"), Esc("*c1E")},         // symbol set selection dropped
+      {Esc("(8U") + Esc("*c1E"), Esc("*c1E")},  // symbol set selection dropped
       {Esc("%-12345X") + Esc("*c2E"), Esc("*c2E")},
       {Esc("&l1o2E"), ""},
       {Esc("*b3W") + "\x1b\x1b\x1b" + Esc("*c3E"), Esc("*c3E")},  // data skipped, even ESC
-      {Esc("|") + "x" + Esc("*c4E"), Esc("*c4E")},                 // unknown escape
+      {Esc("|") + "x" + Esc("*c4E"), Esc("*c4E")},                // unknown escape
       {Esc("E") + Esc("*c4E"), Esc("*c4E")},
   };
   for (const Case& c : cases) {

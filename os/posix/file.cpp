@@ -1,10 +1,10 @@
+#include "os/file.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-
-#include "os/file.h"
 
 namespace gc {
 
@@ -51,7 +51,9 @@ bool File::Write(const void* bytes, size_t length, size_t* written) {
   return done == length;
 }
 
-bool File::Rewind() { return ::lseek(static_cast<int>(handle_), 0, SEEK_SET) == 0; }
+bool File::Rewind() {
+  return ::lseek(static_cast<int>(handle_), 0, SEEK_SET) == 0;
+}
 
 bool File::Size(uint64_t* size) const {
   struct stat st;
@@ -65,8 +67,12 @@ void File::Close() {
   handle_ = kNone;
 }
 
-bool RemoveFile(const char* path) { return ::unlink(path) == 0; }
-int LastErrorCode() { return errno; }
+bool RemoveFile(const char* path) {
+  return ::unlink(path) == 0;
+}
+int LastErrorCode() {
+  return errno;
+}
 
 }  // namespace gc
 
@@ -75,5 +81,7 @@ int LastErrorCode() { return errno; }
 #include "os/ui.h"
 
 namespace gc::os {
-std::string SystemErrorText(int code) { return std::strerror(code); }
+std::string SystemErrorText(int code) {
+  return std::strerror(code);
+}
 }  // namespace gc::os

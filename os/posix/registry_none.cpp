@@ -2,6 +2,8 @@
 
 namespace gc::os {
 
-RegistryPort* SystemRegistry() { return nullptr; }
+RegistryPort* SystemRegistry() {
+  return nullptr;
+}
 
 }  // namespace gc::os

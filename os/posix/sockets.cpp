@@ -1,3 +1,5 @@
+#include "os/sockets.h"
+
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -7,8 +9,6 @@
 
 #include <cerrno>
 #include <thread>
-
-#include "os/sockets.h"
 
 namespace gc::os {
 

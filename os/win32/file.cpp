@@ -1,11 +1,13 @@
-#include <windows.h>
-
 #include "os/file.h"
+
+#include <windows.h>
 
 namespace gc {
 
 namespace {
-HANDLE H(intptr_t h) { return reinterpret_cast<HANDLE>(h); }
+HANDLE H(intptr_t h) {
+  return reinterpret_cast<HANDLE>(h);
+}
 }  // namespace
 
 File File::OpenRead(const char* path, bool exclusive) {
@@ -44,7 +46,9 @@ bool File::Write(const void* bytes, size_t length, size_t* written) {
   return done == length;
 }
 
-bool File::Rewind() { return SetFilePointer(H(handle_), 0, nullptr, FILE_BEGIN) == 0; }
+bool File::Rewind() {
+  return SetFilePointer(H(handle_), 0, nullptr, FILE_BEGIN) == 0;
+}
 
 bool File::Size(uint64_t* size) const {
   DWORD high = 0;
@@ -59,8 +63,12 @@ void File::Close() {
   handle_ = kNone;
 }
 
-bool RemoveFile(const char* path) { return DeleteFileA(path) != 0; }
-int LastErrorCode() { return static_cast<int>(GetLastError()); }
+bool RemoveFile(const char* path) {
+  return DeleteFileA(path) != 0;
+}
+int LastErrorCode() {
+  return static_cast<int>(GetLastError());
+}
 
 }  // namespace gc
 

@@ -1,18 +1,21 @@
-#include <windows.h>
-
 #include "os/registry.h"
+
+#include <windows.h>
 
 namespace gc::os {
 
 namespace {
 
-HKEY H(RegKey key) { return reinterpret_cast<HKEY>(key); }
+HKEY H(RegKey key) {
+  return reinterpret_cast<HKEY>(key);
+}
 
 class WinRegistry final : public RegistryPort {
  public:
   long OpenKey(RegKey parent, const std::string& subKey, bool write, RegKey* key) override {
     HKEY h = nullptr;
-    long rc = RegOpenKeyExA(H(parent), subKey.c_str(), 0, write ? KEY_READ | KEY_WRITE : KEY_READ, &h);
+    long rc =
+        RegOpenKeyExA(H(parent), subKey.c_str(), 0, write ? KEY_READ | KEY_WRITE : KEY_READ, &h);
     *key = rc == ERROR_SUCCESS ? reinterpret_cast<RegKey>(h) : kNoKey;
     return rc;
   }

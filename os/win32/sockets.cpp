@@ -1,13 +1,15 @@
-#include <winsock2.h>
-#include <windows.h>
-
 #include "os/sockets.h"
+
+#include <windows.h>
+#include <winsock2.h>
 
 namespace gc::os {
 
 namespace {
 
-SOCKET S(SocketHandle s) { return static_cast<SOCKET>(s); }
+SOCKET S(SocketHandle s) {
+  return static_cast<SOCKET>(s);
+}
 
 class WinSockets final : public SocketLayer {
  public:

@@ -25,7 +25,8 @@ inline std::filesystem::path ScratchDir() {
 
 inline std::string WriteScratch(const std::string& name, const Bytes& bytes) {
   auto path = ScratchDir() / name;
-  std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(path, std::ios::binary)
+      .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   return path.string();
 }
 
@@ -34,7 +35,9 @@ inline Bytes ReadAll(const std::string& path) {
   return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-inline Bytes Esc(const std::string& rest) { return "\x1b" + rest; }
+inline Bytes Esc(const std::string& rest) {
+  return "\x1b" + rest;
+}
 
 // n bytes of a repeating 0..255 pattern starting at `from`.
 inline Bytes Pattern(size_t n, int from = 0) {

@@ -6,7 +6,9 @@
 #include <winsock2.h>
 #include <ws2tcpip.h>
 using SockLen = int;
-static void CloseSock(intptr_t s) { closesocket(static_cast<SOCKET>(s)); }
+static void CloseSock(intptr_t s) {
+  closesocket(static_cast<SOCKET>(s));
+}
 #else
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -14,7 +16,9 @@ static void CloseSock(intptr_t s) { closesocket(static_cast<SOCKET>(s)); }
 #include <sys/socket.h>
 #include <unistd.h>
 using SockLen = socklen_t;
-static void CloseSock(intptr_t s) { close(static_cast<int>(s)); }
+static void CloseSock(intptr_t s) {
+  close(static_cast<int>(s));
+}
 #endif
 
 namespace gc::test {
