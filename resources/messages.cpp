@@ -2,7 +2,11 @@
 
 namespace gc {
 
-const char* MessageText(int id) {
+namespace {
+MessageSource currentSource = nullptr;
+}
+
+const char* BuiltinMessageText(int id) {
   switch (id) {
 #define GC_MESSAGE(n, text) \
   case n:                   \
@@ -11,6 +15,14 @@ const char* MessageText(int id) {
 #undef GC_MESSAGE
   }
   return nullptr;
+}
+
+const char* MessageText(int id) {
+  return currentSource ? currentSource(id) : BuiltinMessageText(id);
+}
+
+void SetMessageSource(MessageSource source) {
+  currentSource = source;
 }
 
 }  // namespace gc

@@ -1,0 +1,25 @@
+// The Ui port as real message boxes: the application title as caption, the
+// exclamation icon, UTF-16 text so that any code page shows it right.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+#include "os/ui.h"
+
+namespace gc::app {
+
+class WindowUi : public os::Ui {
+ public:
+  // `owner` null: a box without owner, as the worker thread and start-up raise.
+  explicit WindowUi(HWND owner) : owner_(owner) {}
+  os::Answer ShowText(const std::string& text, os::Buttons buttons) override;
+
+ private:
+  HWND owner_;
+};
+
+// A box with the application title as caption and the given style.
+int ShowBox(HWND owner, const std::wstring& text, UINT style);
+
+}  // namespace gc::app
