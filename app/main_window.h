@@ -7,6 +7,7 @@
 
 #include "app/button_rules.h"
 #include "items/download_item.h"
+#include "printers/network_printers.h"
 
 namespace gc::app {
 
@@ -15,6 +16,7 @@ struct MainWindow {
   HWND printerList = nullptr;  // control 1023
   HWND itemList = nullptr;     // control 1012
   ItemList items;
+  NetworkPrinterList networkPrinters;
   int registryEnabled = 0;
   std::wstring productName;
   HICON largeIcon = nullptr;

@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <new>
 
 #include "items/download_item.h"
 #include "os/sockets.h"
@@ -91,7 +90,7 @@ long RegistrySettings::ReadString(os::RegKey key, const std::string& name, size_
   return os::kRegOk;
 }
 
-int RegistrySettings::LoadValues(std::vector<StoredPrinter>& printers) {
+int RegistrySettings::LoadValues(NetworkPrinterList& printers) {
   int n = 1;
   for (;; ++n) {
     std::string ip, name;
@@ -109,9 +108,7 @@ int RegistrySettings::LoadValues(std::vector<StoredPrinter>& printers) {
     if (ReadString(nameKey_, Numbered("NAME", n), kNameCapacity, &name) != os::kRegOk ||
         name.empty())
       return -3;
-    try {
-      printers.push_back({name, ip});
-    } catch (const std::bad_alloc&) {
+    if (!AppendNetworkPrinter(printers, name, ip)) {
       ui_.ShowMessage(kOutOfMemory);
       return -4;
     }
@@ -128,8 +125,8 @@ int RegistrySettings::LoadValues(std::vector<StoredPrinter>& printers) {
   return 0;
 }
 
-int RegistrySettings::LoadRegistrySettings(std::vector<StoredPrinter>& printers) {
-  printers.clear();
+int RegistrySettings::LoadRegistrySettings(NetworkPrinterList& printers) {
+  FreeNetworkPrinters(printers);
   CloseSettingsKeys();
   ItemState& ids = itemState();
   ids.lastFontId = ids.lastMacroId = -1;
@@ -160,12 +157,12 @@ int RegistrySettings::LoadRegistrySettings(std::vector<StoredPrinter>& printers)
     if (CloseSettingsKeys() != 0) result = -1;
     if (result == -3) {
       ui_.ShowMessage(kRegistryReset);
-      printers.clear();
+      FreeNetworkPrinters(printers);
       return -3;
     }
   }
   if (result == -1) ui_.ShowMessage(kRegistryBroken);
-  if (result != 0) printers.clear();
+  if (result != 0) FreeNetworkPrinters(printers);
   return result;
 }
 
@@ -178,17 +175,17 @@ bool RegistrySettings::DeleteSubKeys(std::initializer_list<const char*> names) {
   return ok;
 }
 
-void RegistrySettings::SaveNetworkPrinters(const std::vector<StoredPrinter>& printers) {
+void RegistrySettings::SaveNetworkPrinters(const NetworkPrinterList& printers) {
   if (registryEnabled != 1) return;
   bool ok =
       OpenSettingsKeys(2) == 0 && DeleteSubKeys({kIpKey, kNameKey}) && OpenSettingsKeys(3) == 0;
-  for (size_t i = 0; ok && i < printers.size(); ++i) {
-    const StoredPrinter& p = printers[i];
-    int n = static_cast<int>(i + 1);
-    ok = reg_.SetValue(ipKey_, Numbered("IP", n), os::kRegSz, p.ipAddress.c_str(),
-                       static_cast<uint32_t>(p.ipAddress.size() + 1)) == os::kRegOk &&
-         reg_.SetValue(nameKey_, Numbered("NAME", n), os::kRegSz, p.printerName.c_str(),
-                       static_cast<uint32_t>(p.printerName.size() + 1)) == os::kRegOk;
+  int n = 0;
+  for (const NetworkPrinter* p = printers.head(); ok && p; p = p->next) {
+    ++n;
+    ok = reg_.SetValue(ipKey_, Numbered("IP", n), os::kRegSz, p->ipAddress.c_str(),
+                       static_cast<uint32_t>(p->ipAddress.size() + 1)) == os::kRegOk &&
+         reg_.SetValue(nameKey_, Numbered("NAME", n), os::kRegSz, p->printerName.c_str(),
+                       static_cast<uint32_t>(p->printerName.size() + 1)) == os::kRegOk;
   }
   if (CloseSettingsKeys() != 0) ok = false;
   if (!ok) ui_.ShowMessage(kRegistryBroken);

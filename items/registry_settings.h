@@ -5,13 +5,9 @@
 
 #include "os/registry.h"
 #include "os/ui.h"
+#include "printers/network_printers.h"
 
 namespace gc {
-
-struct StoredPrinter {
-  std::string printerName;  // 1..128 characters
-  std::string ipAddress;    // canonical dotted IPv4
-};
 
 class RegistrySettings {
  public:
@@ -24,16 +20,16 @@ class RegistrySettings {
   int CloseSettingsKeys();
   // 0 loaded, -2 registry not used, -3 reset (message 162), -1 broken
   // (message 171), -4 out of memory. Sets lastFontId/lastMacroId.
-  int LoadRegistrySettings(std::vector<StoredPrinter>& printers);
+  int LoadRegistrySettings(NetworkPrinterList& printers);
   // Rewrites both printer keys; message 171 on failure.
-  void SaveNetworkPrinters(const std::vector<StoredPrinter>& printers);
+  void SaveNetworkPrinters(const NetworkPrinterList& printers);
   // "FONT" or "MACRO"; non-zero (after message 171) when it cannot be written.
   int StoreLastId(int value, const char* name);
 
   int registryEnabled = 1;
 
  private:
-  int LoadValues(std::vector<StoredPrinter>& printers);
+  int LoadValues(NetworkPrinterList& printers);
   long ReadString(os::RegKey key, const std::string& name, size_t capacity, std::string* text);
   bool Create(os::RegKey parent, const char* name, os::RegKey* key, int* disposition);
   bool DeleteSubKeys(std::initializer_list<const char*> names);

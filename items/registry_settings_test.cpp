@@ -17,6 +17,23 @@ const std::string kIp = kProduct + "\\IP_ADDRESS", kName = kProduct + "\\PRINTER
 
 using RecordingUi = test::RecordingUi;
 
+size_t CountOf(const NetworkPrinterList& list) {
+  size_t n = 0;
+  for (const NetworkPrinter* p = list.head(); p; p = p->next) ++n;
+  return n;
+}
+const NetworkPrinter* At(const NetworkPrinterList& list, size_t index) {
+  const NetworkPrinter* p = list.head();
+  while (p && index--) p = p->next;
+  return p;
+}
+void Save(RegistrySettings& settings,
+          std::initializer_list<std::pair<const char*, const char*>> printers) {
+  NetworkPrinterList list;
+  for (auto [name, address] : printers) AppendNetworkPrinter(list, name, address);
+  settings.SaveNetworkPrinters(list);
+}
+
 // A complete tree with the given printers.
 os::MemoryRegistry Tree(std::vector<std::pair<std::string, std::string>> printers = {}) {
   os::MemoryRegistry reg;
@@ -42,10 +59,10 @@ struct Outcome {
 Outcome Load(os::MemoryRegistry& reg) {
   RecordingUi ui;
   RegistrySettings settings(reg, ui);
-  std::vector<StoredPrinter> printers;
+  NetworkPrinterList printers;
   int result = settings.LoadRegistrySettings(printers);
   EXPECT_EQ(reg.openHandles(), 0);
-  return {result, printers.size(), ui.shown};
+  return {result, CountOf(printers), ui.shown};
 }
 
 const std::string kReset = MessageText(162);
@@ -249,23 +266,23 @@ TEST(Registry, SavingPrintersRewritesBothKeys) {
   os::MemoryRegistry reg = Tree({{"10.0.0.1", "A"}, {"10.0.0.2", "B"}, {"10.0.0.3", "C"}});
   RecordingUi ui;
   RegistrySettings settings(reg, ui);
-  settings.SaveNetworkPrinters({{"Office3", "127.0.0.3"}});
+  Save(settings, {{"Office3", "127.0.0.3"}});
   auto ips = reg.Values(kIp);
   ASSERT_EQ(ips.size(), 1u);
   EXPECT_EQ(ips.at("IP1").bytes, std::string("127.0.0.3\0", 10));
   EXPECT_EQ(reg.Values(kName).at("NAME1").bytes, std::string("Office3\0", 8));
 
-  settings.SaveNetworkPrinters({});  // all removed: both keys exist, empty
+  Save(settings, {});  // all removed: both keys exist, empty
   EXPECT_TRUE(reg.HasKey(kIp) && reg.HasKey(kName));
   EXPECT_TRUE(reg.Values(kIp).empty() && reg.Values(kName).empty());
   EXPECT_TRUE(ui.shown.empty());
 
-  std::vector<StoredPrinter> loaded;
-  settings.SaveNetworkPrinters({{"P1", "10.1.1.1"}, {"P2", "10.1.1.2"}});
+  NetworkPrinterList loaded;
+  Save(settings, {{"P1", "10.1.1.1"}, {"P2", "10.1.1.2"}});
   EXPECT_EQ(settings.LoadRegistrySettings(loaded), 0);
-  ASSERT_EQ(loaded.size(), 2u);
-  EXPECT_EQ(loaded[1].printerName, "P2");
-  EXPECT_EQ(loaded[1].ipAddress, "10.1.1.2");
+  ASSERT_EQ(CountOf(loaded), 2u);
+  EXPECT_EQ(At(loaded, 1)->printerName, "P2");
+  EXPECT_EQ(At(loaded, 1)->ipAddress, "10.1.1.2");
 }
 
 }  // namespace

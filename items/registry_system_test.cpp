@@ -36,19 +36,22 @@ TEST(SystemRegistry, PrintersSurviveAndAPartialTreeIsReset) {
   DeleteTree(*reg);
 
   CountingUi ui;
-  std::vector<StoredPrinter> printers;
+  NetworkPrinterList printers;
   {
     RegistrySettings settings(*reg, ui);
     EXPECT_EQ(settings.LoadRegistrySettings(printers), 0);  // first run creates the keys
-    settings.SaveNetworkPrinters({{"Office3", "127.0.0.3"}, {"BackOffice", "127.0.0.4"}});
+    NetworkPrinterList two;
+    AppendNetworkPrinter(two, "Office3", "127.0.0.3");
+    AppendNetworkPrinter(two, "BackOffice", "127.0.0.4");
+    settings.SaveNetworkPrinters(two);
     EXPECT_EQ(settings.StoreLastId(41, "FONT"), 0);
   }
   {
     RegistrySettings settings(*reg, ui);
     ASSERT_EQ(settings.LoadRegistrySettings(printers), 0);
-    ASSERT_EQ(printers.size(), 2u);
-    EXPECT_EQ(printers[1].printerName, "BackOffice");
-    EXPECT_EQ(printers[1].ipAddress, "127.0.0.4");
+    ASSERT_TRUE(printers.head() && printers.head()->next);
+    EXPECT_EQ(printers.head()->next->printerName, "BackOffice");
+    EXPECT_EQ(printers.head()->next->ipAddress, "127.0.0.4");
     EXPECT_EQ(itemState().lastFontId, 41);
   }
   EXPECT_TRUE(ui.shown.empty());
