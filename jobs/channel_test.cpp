@@ -10,6 +10,7 @@
 #include "jobs/spooler_job.h"
 #include "jobs/tcp_connection.h"
 #include "os/file.h"
+#include "tests/support/fake_spooler.h"
 #include "tests/support/files.h"
 #include "tests/support/tcp_peer.h"
 
@@ -184,57 +185,33 @@ TEST(Channel, SmallPiecesAreGatheredIntoLargeBlocks) {
   CloseTcpConnection(c);
 }
 
-// A spooler that keeps the document and can refuse any step.
-class FakeSpooler : public os::SpoolerPort {
- public:
-  os::PrinterHandle Open(const std::string& q) override {
-    calls += "open(" + q + ") ";
-    return refuse == "open" ? nullptr : this;
-  }
-  bool StartRawDocument(os::PrinterHandle, const std::string& name) override {
-    calls += "doc(" + name + ") ";
-    return refuse != "doc";
-  }
-  bool StartPage(os::PrinterHandle) override {
-    calls += "page ";
-    return refuse != "page";
-  }
-  bool Write(os::PrinterHandle, const uint8_t* b, uint32_t n, uint32_t* written) override {
-    ++writes;
-    data.append(reinterpret_cast<const char*>(b), n);
-    *written = refuse == "short" ? n - 1 : n;
-    return refuse != "write";
-  }
-  bool EndPage(os::PrinterHandle) override { return calls += "endpage ", true; }
-  bool EndDocument(os::PrinterHandle) override { return calls += "enddoc ", true; }
-  bool Close(os::PrinterHandle) override { return calls += "close", true; }
-  std::string refuse, calls, data;
-  int writes = 0;
-};
-
 TEST(SpoolerChannel, OpensWritesAndTearsDownInOrder) {
   struct Case {
     std::string refuse;
     SpoolerOpen result;
-    std::string calls;
+    std::string log;
   } cases[] = {
       {"", SpoolerOpen::Opened, "open(q) doc(Glyphcast Job) page "},
-      {"open", SpoolerOpen::OpenFailed, "open(q) "},
-      {"doc", SpoolerOpen::DocumentFailed, "open(q) doc(Glyphcast Job) close"},
-      {"page", SpoolerOpen::PageFailed, "open(q) doc(Glyphcast Job) page enddoc close"},
+      {"doc", SpoolerOpen::DocumentFailed, "open(q) doc(Glyphcast Job) close(q) "},
+      {"page", SpoolerOpen::PageFailed, "open(q) doc(Glyphcast Job) page enddoc close(q) "},
   };
   for (const Case& c : cases) {
-    FakeSpooler spooler;
+    test::FakeSpooler spooler;
+    spooler.Add("q");
     spooler.refuse = c.refuse;
     OutputChannel ch;
     EXPECT_EQ(OpenSpoolerJob(spooler, "q", "Glyphcast Job", ch), c.result);
-    EXPECT_EQ(spooler.calls, c.calls);
+    EXPECT_EQ(spooler.log, c.log);
   }
+  test::FakeSpooler none;
+  OutputChannel ch;
+  EXPECT_EQ(OpenSpoolerJob(none, "q", "Glyphcast Job", ch), SpoolerOpen::OpenFailed);
 }
 
 TEST(SpoolerChannel, ShortOrFailedWritesFailWithSeven) {
   for (std::string refuse : {"", "short", "write"}) {
-    FakeSpooler spooler;
+    test::FakeSpooler spooler;
+    spooler.Add("q");
     OutputChannel ch;
     ASSERT_EQ(OpenSpoolerJob(spooler, "q", "J", ch), SpoolerOpen::Opened);
     spooler.refuse = refuse;
@@ -242,9 +219,9 @@ TEST(SpoolerChannel, ShortOrFailedWritesFailWithSeven) {
     for (int i = 0; i < 1000; ++i)
       SpoolerWrite(ch, reinterpret_cast<const uint8_t*>(all.data()), all.size());
     EXPECT_EQ(CloseSpoolerJob(ch), refuse.empty() ? 0 : 7);
-    EXPECT_EQ(spooler.calls, "open(q) doc(J) page endpage enddoc close");
+    EXPECT_EQ(spooler.log, "open(q) doc(J) page endpage enddoc close(q) ");
     if (refuse.empty()) {
-      EXPECT_EQ(spooler.data.size(), 256000u);
+      EXPECT_EQ(spooler.document.size(), 256000u);
       EXPECT_LE(spooler.writes, 4);  // gathered, not a call per piece
     }
   }

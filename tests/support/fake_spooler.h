@@ -23,11 +23,12 @@ class FakeSpooler : public os::SpoolerPort {
 
   std::vector<Printer> printers;
   bool listFails = false;
-  std::string refuse;  // a document step that fails: "doc", "page", "write"
+  std::string refuse;  // a document step that fails: "doc", "page", "write", "short" (a write short by one)
   std::string log;     // "open(q) set(q,0x0) close(q) ..."
   std::string document;
   int lastError = 0;
   int openHandles = 0;
+  int writes = 0;
 
   Printer& Add(const std::string& name, const std::string& port = "", uint32_t attributes = 0,
                const std::string& deviceName = "") {
@@ -83,9 +84,10 @@ class FakeSpooler : public os::SpoolerPort {
     return refuse != "page";
   }
   bool Write(os::PrinterHandle, const uint8_t* bytes, uint32_t length, uint32_t* written) override {
-    *written = refuse == "write" ? 0 : length;
+    ++writes;
+    *written = refuse == "write" ? 0 : refuse == "short" ? length - 1 : length;
     if (refuse == "write") return false;
-    document.append(reinterpret_cast<const char*>(bytes), length);
+    document.append(reinterpret_cast<const char*>(bytes), *written);
     return true;
   }
   bool EndPage(os::PrinterHandle) override { return log += "endpage ", true; }
