@@ -3,7 +3,9 @@
 #include "jobs/channel.h"
 
 namespace gc {
-namespace os { class Ui; }
+namespace os {
+class Ui;
+}
 
 // Returns 0, or 1/3/4/5 for file problems, 11 for an unknown cmap format
 // (message 158 shown through ui), or a write's failure code.

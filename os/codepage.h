@@ -1,0 +1,12 @@
+// The code-page port: UTF-16 text to the system's ANSI code page, one byte per unit.
+#pragma once
+#include <cstdint>
+
+namespace gc::os {
+
+// The byte that stands for `unit` in the system ANSI code page. A unit without
+// an exact single-byte form (including a lone surrogate half) becomes the code
+// page's default character.
+char AnsiByteForUnit(uint16_t unit);
+
+}  // namespace gc::os

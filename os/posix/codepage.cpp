@@ -1,0 +1,23 @@
+// Outside Windows the ANSI code page is taken to be Windows-1252, the code page
+// of the English Windows systems the printers are set up from.
+#include "os/codepage.h"
+
+namespace gc::os {
+
+namespace {
+// Units for bytes 0x80..0x9F; 0 where the byte has no character of its own.
+constexpr uint16_t kHighControls[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+constexpr char kDefaultCharacter = '?';
+}  // namespace
+
+char AnsiByteForUnit(uint16_t unit) {
+  if (unit < 0x80 || (unit >= 0xA0 && unit <= 0xFF)) return static_cast<char>(unit);
+  for (int i = 0; i < 32; ++i)
+    if (kHighControls[i] == unit) return static_cast<char>(0x80 + i);
+  return kDefaultCharacter;
+}
+
+}  // namespace gc::os

@@ -1,0 +1,67 @@
+// A TrueType font becomes a PCL TrueType-scalable soft font. The PJL download
+// line states the payload size first, so every conversion runs twice over the
+// same image: once counting, once writing.
+#include "truetype/convert.h"
+
+#include <cstdio>
+
+#include "jobs/streams.h"
+#include "os/ui.h"
+#include "truetype/soft_font.h"
+
+namespace gc {
+
+namespace {
+
+constexpr int kUnsupportedFormat = 11;
+constexpr int kWriteFailed = 5;
+constexpr int kMessageUnsupportedFont = 158;
+
+bool WritesCharacters(uint16_t format) {
+  return format == 0 || format == 4 || format == 6;
+}
+bool SendsHeaderOnly(uint16_t format) {
+  return format == 2 || format == 8 || format == 10 || format == 12;
+}
+
+size_t CommandLength(const char* format, long long value) {
+  char text[32];
+  return static_cast<size_t>(std::snprintf(text, sizeof text, format, value));
+}
+
+}  // namespace
+
+int ConvertTrueTypeFont(os::Ui* ui, ChannelWrite write, OutputChannel& channel, const char* path,
+                        const char* downloadName, int fontId) {
+  FontImage image;
+  if (int code = LoadFontFile(path, image); code != 0) return code;
+  ParseTableDirectory(image);
+
+  Conversion c{image, downloadName, SelectCmapSubtable(image), 0, 0, 0, {}, false};
+  auto refuse = [&] {
+    if (ui) ui->ShowMessage(kMessageUnsupportedFont);
+    return kUnsupportedFormat;
+  };
+  // A file that changed since it was added, or tables that the format's 16-bit
+  // sizes cannot carry, would give the printer a broken font.
+  if (!HasRequiredTables(image) || !FontHeaderFits(image)) return refuse();
+  if (!WritesCharacters(c.cmap.format) && !SendsHeaderOnly(c.cmap.format)) return refuse();
+
+  Sink header;
+  WriteFontHeader(c, header);
+  Sink payload;
+  if (WritesCharacters(c.cmap.format)) WriteMappedGlyphs(c, payload);
+  uint64_t payloadCount = payload.count() + CommandLength("\x1b*c%lldD", fontId) +
+                          CommandLength("\x1b)s%lldW", static_cast<long long>(header.count()));
+  if (c.glyphTooLarge || header.count() + payloadCount > 0xFFFFFFFFu) return refuse();
+
+  Sink out(write, channel);
+  if (WriteTrueTypeHead(write, channel, downloadName, fontId, static_cast<uint32_t>(header.count()),
+                        static_cast<uint32_t>(payloadCount)) != 0)
+    return kWriteFailed;
+  if (WriteFontHeader(c, out) != 0) return kWriteFailed;
+  if (WritesCharacters(c.cmap.format) && WriteMappedGlyphs(c, out) != 0) return kWriteFailed;
+  return WriteTrueTypeTail(write, channel);
+}
+
+}  // namespace gc

@@ -1,0 +1,49 @@
+#include "truetype/font_name.h"
+
+#include <cstring>
+#include <string>
+
+#include "truetype/cmap.h"
+#include "truetype/font_image.h"
+#include "truetype/name_table.h"
+
+namespace gc {
+
+namespace {
+int& CmapFormatOfLastRead() {
+  static int format = 0;
+  return format;
+}
+}  // namespace
+
+int lastCmapFormat() {
+  return CmapFormatOfLastRead();
+}
+
+int ReadTrueTypeFontName(const char* path, char* buffer, size_t capacity) {
+  FontImage image;
+  if (LoadFontFile(path, image) != 0) return -3;
+  ParseTableDirectory(image);
+  if (!HasRequiredTables(image)) return -1;
+  CmapFormatOfLastRead() = SelectCmapSubtable(image).format;
+
+  // Without a subfamily record the full name serves.
+  uint16_t wanted = kNameFullName;
+  int subfamily = FindNameRecord(image, kNameSubfamily);
+  if (subfamily >= 0) {
+    std::string text;
+    if (!DecodeNameRecord(image, subfamily, &text)) return 0;
+    if (IsRegularSubfamily(text)) wanted = kNameFamily;
+  }
+  int record = FindNameRecord(image, wanted);
+  if (record < 0) return capacity ? static_cast<int>(strnlen(buffer, capacity)) : 0;
+  std::string name;
+  if (!DecodeNameRecord(image, record, &name)) return -1;
+  if (capacity == 0) return 0;
+  size_t n = name.size() < capacity - 1 ? name.size() : capacity - 1;
+  std::memcpy(buffer, name.data(), n);
+  buffer[n] = '\0';
+  return static_cast<int>(std::strlen(buffer));
+}
+
+}  // namespace gc

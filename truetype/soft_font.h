@@ -1,0 +1,73 @@
+// The pieces of the PCL TrueType soft font: the font header and its segments,
+// and the characters. Each writer runs twice, counting and then writing.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "jobs/channel.h"
+#include "truetype/cmap.h"
+#include "truetype/font_image.h"
+
+namespace gc {
+
+// Where the bytes go: a counter only, or the caller's channel.
+class Sink {
+ public:
+  Sink() = default;  // counts
+  Sink(ChannelWrite write, OutputChannel& channel) : write_(write), channel_(&channel) {}
+
+  bool counting() const { return write_ == nullptr; }
+  uint64_t count() const { return count_; }
+  void Add(uint64_t length) { count_ += length; }
+  int Put(const void* bytes, size_t length) {
+    count_ += length;
+    return write_ ? write_(*channel_, static_cast<const uint8_t*>(bytes), length) : 0;
+  }
+
+ private:
+  ChannelWrite write_ = nullptr;
+  OutputChannel* channel_ = nullptr;
+  uint64_t count_ = 0;
+};
+
+// One bit per glyph index still to be sent.
+class PendingGlyphSet {
+ public:
+  void Reset(uint32_t numGlyphs);
+  bool Pending(uint32_t glyph) const {
+    return glyph < 65536 && (bits_[glyph >> 3] >> (glyph & 7)) & 1;
+  }
+  void Clear(uint32_t glyph) {
+    if (glyph < 65536) bits_[glyph >> 3] &= static_cast<uint8_t>(~(1u << (glyph & 7)));
+  }
+
+ private:
+  uint8_t bits_[65536 / 8] = {};
+};
+
+// The state one conversion shares between its passes.
+struct Conversion {
+  const FontImage& image;
+  const char* downloadName;
+  CmapChoice cmap;
+  uint16_t lastCode = 0;     // the header's Last Code, found by the glyph walk
+  uint16_t codeCounter = 0;  // codes a format 4 walk visited
+  uint16_t highestCode = 0;  // highest code sent by the walk
+  PendingGlyphSet pending;
+  bool glyphTooLarge = false;  // a glyph that the 16-bit size fields cannot carry
+};
+
+// The global-table ("GT") and copyright ("CP") segments fit their 16-bit sizes.
+bool FontHeaderFits(const FontImage& image);
+
+// The descriptor and its segments. When writing, the descriptor also becomes
+// lastFontDescriptor once its last byte has gone out.
+int WriteFontHeader(Conversion& c, Sink& out);
+
+// Characters for formats 0, 4 and 6, the default glyph, the unmapped glyphs
+// and the make-permanent command.
+int WriteMappedGlyphs(Conversion& c, Sink& out);
+int WriteUnmappedGlyphs(Conversion& c, Sink& out);
+
+}  // namespace gc

@@ -1,0 +1,169 @@
+// The converter's results and the descriptor it leaves for the sample page.
+// The stream's structure, byte for byte against fontTools' reading of the same
+// fonts, is checked by tests/e2e/truetype_stream_test.py.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "jobs/streams.h"
+#include "pcl/font_descriptor.h"
+#include "tests/support/files.h"
+#include "tests/support/recording_ui.h"
+#include "truetype/convert.h"
+
+namespace gc {
+namespace {
+
+std::string Font(const std::string& name) {
+  return std::string(GC_TEST_FONTS) + "/" + name;
+}
+
+test::Bytes written;
+long long failAfter = -1;  // bytes accepted before every write fails
+int Collect(OutputChannel&, const uint8_t* bytes, size_t length) {
+  if (failAfter >= 0 && static_cast<long long>(written.size() + length) > failAfter) return 6;
+  written.append(reinterpret_cast<const char*>(bytes), length);
+  return 0;
+}
+
+int Convert(const std::string& file, test::RecordingUi& ui, long long failAt = -1) {
+  written.clear();
+  failAfter = failAt;
+  OutputChannel channel;
+  return ConvertTrueTypeFont(&ui, Collect, channel, Font(file).c_str(), "DLNAME", 7);
+}
+
+const FontDescriptorRecord& Descriptor() {
+  return fontState().lastFontDescriptor;
+}
+
+TEST(TrueTypeWriter, ResultsAndMessages) {
+  test::RecordingUi ui;
+  EXPECT_EQ(Convert("no_such_font.ttf", ui), 1);
+  EXPECT_EQ(Convert("empty.ttf", ui), 4);
+  EXPECT_TRUE(ui.shown.empty());
+  EXPECT_TRUE(written.empty());
+
+  // A subtable format the writer does not know: message 158, nothing sent.
+  EXPECT_EQ(Convert("format14.ttf", ui), 11);
+  ASSERT_EQ(ui.shown.size(), 1u);
+  EXPECT_EQ(ui.shown[0], "The font file is not supported format.");
+  EXPECT_TRUE(written.empty());
+
+  // Format 12: the header without characters and without the make-permanent command.
+  ASSERT_EQ(Convert("format12.ttf", ui), 0);
+  EXPECT_EQ(written.find("\x1b*c5F"), std::string::npos);
+  EXPECT_EQ(written.find("\x1b*c65E"), std::string::npos);
+  EXPECT_EQ(written.rfind("\x1b%-12345X"), written.size() - 9);
+  EXPECT_EQ(ui.shown.size(), 1u);
+}
+
+TEST(TrueTypeWriter, WriteFailureStopsAtOnce) {
+  test::RecordingUi ui;
+  ASSERT_EQ(Convert("regular.ttf", ui), 0);
+  size_t whole = written.size();
+  for (long long at :
+       {0LL, 40LL, static_cast<long long>(whole / 2), static_cast<long long>(whole - 10)}) {
+    SCOPED_TRACE(at);
+    EXPECT_EQ(Convert("regular.ttf", ui, at), 5);
+    EXPECT_LE(static_cast<long long>(written.size()), at);
+  }
+  // The closing UEL's failure is the conversion's result as it stands.
+  EXPECT_EQ(Convert("regular.ttf", ui, static_cast<long long>(whole - 1)), 6);
+}
+
+TEST(TrueTypeWriter, DescriptorWithoutPclt) {
+  test::RecordingUi ui;
+  ASSERT_EQ(Convert("regular.ttf", ui), 0);
+  const FontDescriptorRecord& d = Descriptor();
+  EXPECT_EQ(d.U16(fd::kDescriptorSize), 72);
+  EXPECT_EQ(d.U8(fd::kHeaderFormat), 15);
+  EXPECT_EQ(d.U8(fd::kFontType), 11);
+  EXPECT_EQ(d.U16(fd::kCellWidth), 620);
+  EXPECT_EQ(d.U16(fd::kCellHeight), 800);
+  EXPECT_EQ(d.U8(fd::kSpacing), 1);
+  EXPECT_EQ(d.U16(fd::kSymbolSet), 0);
+  EXPECT_EQ(d.U16(fd::kPitch), 0);  // proportional
+  EXPECT_EQ(d.U16(fd::kXHeight), 0);
+  EXPECT_EQ(d.U8(fd::kTypefaceLow), 0x39);  // TypefaceHash of the full name "abc"
+  EXPECT_EQ(d.U8(fd::kTypefaceHigh), 0xF1);
+  EXPECT_EQ(d.U8(fd::kQuality), 2);
+  EXPECT_EQ(d.U32(fd::kFontNumber), 0x80000000u);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(d.bytes) + fd::kFontName, 16),
+            "Plain           ");
+  EXPECT_EQ(d.U16(64), 1000);    // scale factor
+  EXPECT_EQ(d.U16(66), 0xFFB5);  // underline position -75
+  EXPECT_EQ(d.U16(68), 50);
+  EXPECT_EQ(d.U8(70), 1);
+}
+
+TEST(TrueTypeWriter, DescriptorFromPclt) {
+  test::RecordingUi ui;
+  ASSERT_EQ(Convert("pclt.ttf", ui), 0);
+  const FontDescriptorRecord& d = Descriptor();
+  EXPECT_EQ(d.U8(fd::kFontType), 11);  // file name ends in 00, symbol set 0
+  EXPECT_EQ(d.U8(fd::kStyleHigh), 0x01);
+  EXPECT_EQ(d.U8(fd::kStyleLow), 0x02);
+  EXPECT_EQ(d.U16(fd::kPitch), 600);
+  EXPECT_EQ(d.U16(fd::kXHeight), 480);
+  EXPECT_EQ(d.U8(fd::kStrokeWeight), 3);
+  EXPECT_EQ(d.U8(fd::kTypefaceLow), 0x57);
+  EXPECT_EQ(d.U8(fd::kTypefaceHigh), 0x13);
+  EXPECT_EQ(d.U8(fd::kSerifStyle), 64);
+  EXPECT_EQ(d.U16(fd::kCapHeight), 700);
+  EXPECT_EQ(d.U32(fd::kFontNumber), 0x80001234u);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(d.bytes) + fd::kFontName, 16),
+            "PCLT Face       ");
+  ASSERT_EQ(Convert("pclt_bound.ttf", ui), 0);
+  EXPECT_EQ(Descriptor().U8(fd::kFontType), 2);
+  EXPECT_EQ(Descriptor().U16(fd::kSymbolSet), 277);
+}
+
+TEST(TrueTypeWriter, FixedPitchRule) {
+  struct Case {
+    const char* file;
+    uint16_t pitch, xHeight;
+  } cases[] = {
+      // One hmtx entry gives the pitch; OS/2 version 1: the height of "x".
+      {"fixed.ttf", 600, 500},
+      // The space's advance; OS/2 version 4: sxHeight.
+      {"fixed_os2v4.ttf", 250, 480},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    test::RecordingUi ui;
+    ASSERT_EQ(Convert(c.file, ui), 0);
+    EXPECT_EQ(Descriptor().U8(fd::kSpacing), 0);
+    EXPECT_EQ(Descriptor().U16(fd::kPitch), c.pitch);
+    EXPECT_EQ(Descriptor().U16(fd::kXHeight), c.xHeight);
+  }
+}
+
+TEST(TrueTypeWriter, UnprintableNameBecomesDownloadName) {
+  test::RecordingUi ui;
+  ASSERT_EQ(Convert("wide_name.ttf", ui), 0);  // its name has a byte above 0x7F
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(Descriptor().bytes) + fd::kFontName, 16),
+            "DLNAME          ");
+}
+
+TEST(TrueTypeWriter, ItemStreamThroughWriteItem) {
+  test::RecordingUi ui;
+  OutputChannel channel;
+  written.clear();
+  failAfter = -1;
+  ASSERT_EQ(WriteItem(&ui, static_cast<int>(ResourceType::TrueTypeFont),
+                      Font("regular.ttf").c_str(), "TT1", 9, Collect, channel),
+            0);
+  std::string line = "@PJL FSDOWNLOAD FORMAT:BINARY SIZE=";
+  size_t at = written.find(line);
+  ASSERT_NE(at, std::string::npos);
+  size_t payload = written.find("\r\n", at) + 2;
+  uint32_t size = static_cast<uint32_t>(std::stoul(written.substr(at + line.size())));
+  EXPECT_EQ(written.substr(0, at), "\x1b%-12345X@PJL\r\n@PJL FSMKDIR NAME=\"0:\\pcl\\fonts\"\r\n");
+  EXPECT_NE(written.find("NAME=\"0:\\pcl\\fonts\\TT1\"\r\n\x1b*c9D\x1b)s"), std::string::npos);
+  EXPECT_EQ(written.size() - 9 - payload, size);
+  EXPECT_EQ(downloadSizeTotal(), size);
+}
+
+}  // namespace
+}  // namespace gc
