@@ -122,6 +122,21 @@ class CliAgainstEmulator(unittest.TestCase):
             self.assertEqual(r.returncode, 1)
             self.assertIn(b"Specify the number of characters per line", r.stderr)
 
+    def test_truetype_font_is_stored_as_exported(self):
+        font = BIN.parent / "test-fonts" / "regular.ttf"
+        prn = Path(self.work) / "tt.prn"
+        self.assertEqual(glyphcast("export", "-o", prn, font).returncode, 0)
+        p = self.emulator("tt")
+        r = glyphcast("download", "--printer", p.address, "--sample", "16", font)
+        self.assertEqual(r.returncode, 0, r.stderr)
+        p.stop()
+        stream = prn.read_bytes()
+        payload = stream[stream.index(b"\r\n", stream.index(b"FSDOWNLOAD")) + 2:-len(UEL)]
+        self.assertEqual(p.stored("fonts", "regular"), payload)
+        page = next((p.root / "jobs").iterdir()).read_bytes()
+        self.assertTrue(page.startswith(ESC + b"E"), page[:40])
+        self.assertIn(b"File:regular", page)
+
     def test_refused_printer_stops_the_job(self):
         first, refused, third = (self.emulator("a"), self.emulator("b", "--fault", "refuse"),
                                  self.emulator("c"))
@@ -166,7 +181,11 @@ class CliAgainstEmulator(unittest.TestCase):
         out = Path(self.work) / "partial.prn"
         empty = Path(self.work) / "empty.pcl"  # a macro of 0 bytes cannot be sent
         empty.write_bytes(b"")
-        r = glyphcast("export", "-o", out, SAMPLES / "logo.pcl", empty)
+        # Only a setting file can still name it: adding it is refused.
+        lst = Path(self.work) / "partial.lst"
+        self.assertEqual(glyphcast("list-save", "-o", lst, SAMPLES / "logo.pcl").returncode, 0)
+        lst.write_bytes(lst.read_bytes().rstrip(b"\r\n") + b"\nempty,1,0," + bytes(empty) + b"\n")
+        r = glyphcast("export", "-o", out, "--list", lst)
         self.assertEqual(r.returncode, 1)
         self.assertEqual(r.stderr, b"glyphcast: File write failure.\n")
         self.assertFalse(out.exists())
