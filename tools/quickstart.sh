@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The quick start: builds glyphcast, starts the printer emulator on 127.0.0.1,
-# downloads the sample soft font and macro, runs the macro, and shows what the
-# emulated printer stored. Installs what it needs first.
+# downloads the sample soft font, a TrueType font and the sample macro, runs
+# the macro, and shows what the emulated printer stored. Installs what it needs first.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -19,8 +19,10 @@ trap 'kill $emulator 2>/dev/null || true' EXIT
 for _ in $(seq 100); do [ -s "$work/port" ] && break; sleep 0.05; done
 printer="127.0.0.1:$(cat "$work/port")"
 
-echo "\$ glyphcast download --printer $printer samples/sample.sfp samples/logo.pcl"
-"$bin/glyphcast" download --printer "$printer" samples/sample.sfp samples/logo.pcl
+# A TrueType font from Debian's fonts-dejavu-core, converted on the way.
+ttf=/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf
+echo "\$ glyphcast download --printer $printer samples/sample.sfp $ttf samples/logo.pcl"
+"$bin/glyphcast" download --printer "$printer" samples/sample.sfp "$ttf" samples/logo.pcl
 echo "\$ glyphcast test-macro --printer $printer 0"
 "$bin/glyphcast" test-macro --printer "$printer" 0
 
