@@ -37,12 +37,11 @@ int WriteCharacter(Conversion& c, Sink& out, uint32_t code, uint16_t glyph, Byte
 
 // One code of the walk: the space and empty glyphs send nothing.
 int WriteCode(Conversion& c, Sink& out, uint32_t code, uint16_t glyph) {
-  if (code == 32) {
-    c.pending.Clear(32);  // glyph number 32, whatever the space maps to
-    return 0;
-  }
-  ByteView outline = GlyphBytes(c.image, glyph);
+  // The space is never sent as a character; its glyph counts as sent, and no
+  // other glyph's bit is touched, so every outline still reaches the printer.
   c.pending.Clear(glyph);
+  if (code == 32) return 0;
+  ByteView outline = GlyphBytes(c.image, glyph);
   if (outline.empty()) return 0;
   if (code > c.highestCode) c.highestCode = static_cast<uint16_t>(code);
   return WriteCharacter(c, out, code, glyph, outline);

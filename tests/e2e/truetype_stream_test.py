@@ -3,6 +3,7 @@
 with fontTools' own reading of the same font files: the PJL frame and its
 SIZE, the descriptor, every segment and the checksum, and one character per
 mapped code followed by every glyph no code reaches."""
+import io
 import re
 import struct
 import subprocess
@@ -16,6 +17,8 @@ from fontTools.ttLib import TTFont
 BIN = Path(sys.argv.pop(1))
 FONTS = Path(sys.argv.pop(1))
 DEJAVU = Path("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf")
+IPAGOTHIC = Path("/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf")
+DROID = Path("/usr/share/fonts/truetype/droid/DroidSansFallbackFull.ttf")
 ESC = b"\x1b"
 UEL = ESC + b"%-12345X"
 FONT_ID = 5
@@ -106,10 +109,9 @@ def expected_characters(font):
     pending = set(range(font.count))
     chars = []
     for code, glyph in walk:
-        if code == 32:
-            pending.discard(32)
-            continue
         pending.discard(glyph)
+        if code == 32:
+            continue
         if font.outline(glyph):
             chars.append((code, glyph, font.outline(glyph)))
     default = next((font.outline(g) for g in range(font.count) if font.outline(g)), b"")
@@ -217,6 +219,10 @@ class TrueTypeStreams(unittest.TestCase):
             self.assertEqual(gt[offset:offset + length], font.raw[tag])
             offset += (length + 3) & ~3
         self.assertEqual(len(gt), offset)
+        sfnt = TTFont(io.BytesIO(gt))
+        for tag in ("head", "hhea", "hmtx", "maxp"):
+            self.assertEqual(sfnt.reader[tag], font.raw[tag])
+        self.assertEqual(sfnt["maxp"].numGlyphs, font.count)
 
         expected, visited = expected_characters(font)
         fmt, _ = font.chosen_subtable()
@@ -238,7 +244,7 @@ class TrueTypeStreams(unittest.TestCase):
 
     def test_small_fonts(self):
         for name in ("regular", "bold", "fixed", "fixed_os2v4", "pclt", "pclt_bound",
-                     "empty_notdef", "format0", "format6", "symbol", "wide_name"):
+                     "empty_notdef", "format0", "format6", "symbol", "wide_name", "glyph32"):
             with self.subTest(name):
                 self.check(FONTS / (name + ".ttf"))
 
@@ -253,9 +259,26 @@ class TrueTypeStreams(unittest.TestCase):
         self.assertIn("CP", self.check(FONTS / "pclt.ttf").segments()[0])
         self.assertNotIn("CP", self.check(FONTS / "regular.ttf").segments()[0])
 
-    @unittest.skipUnless(DEJAVU.exists(), "fonts-dejavu-core is not installed")
-    def test_real_font(self):
-        self.check(DEJAVU, "DejaVuSans")
+    def test_real_fonts(self):
+        # IPAGothic's glyph 32 has an outline that no code reaches.
+        fonts = [f for f in (DEJAVU, IPAGOTHIC) if f.exists()]
+        self.assertIn(DEJAVU, fonts, "fonts-dejavu-core is not installed")
+        for path in fonts:
+            with self.subTest(path.name):
+                self.check(path, path.stem)
+
+
+    @unittest.skipUnless(DROID.exists(), "fonts-droid-fallback is not installed")
+    def test_font_too_big_for_the_format_is_refused(self):
+        # Its GT segment would be about 156 KB; the size field has 16 bits.
+        with tempfile.TemporaryDirectory() as work:
+            out = Path(work) / "out.prn"
+            done = subprocess.run([str(BIN / "glyphcast"), "export", "-o", str(out), str(DROID)],
+                                  capture_output=True, timeout=120)
+            self.assertEqual(done.returncode, 1)
+            self.assertTrue(done.stderr.startswith(
+                b"glyphcast: The font file is not supported format.\n"), done.stderr)
+            self.assertFalse(out.exists())
 
 
 if __name__ == "__main__":

@@ -76,14 +76,27 @@ def subtable(fmt, platform, encoding, mapping):
 
 
 def build(path, names=None, advance=None, fixed=False, os2_version=4, empty_notdef=False,
-          cmaps=None, extras=False, pclt=None, name_records=None):
+          cmaps=None, extras=False, pclt=None, name_records=None, pads=0, cvt_size=3,
+          zigzag=0):
     fb = FontBuilder(unitsPerEm=1000, isTTF=True)
-    fb.setupGlyphOrder(ORDER)
+    order = ORDER + ["pad%02d" % i for i in range(pads)]
+    fb.setupGlyphOrder(order)
     fb.setupCharacterMap(CODES)
-    fb.setupGlyf(glyphs(empty_notdef))
+    outlines = glyphs(empty_notdef)
+    for i in range(pads):
+        outlines["pad%02d" % i] = box(0, 0, 100 + i, 100)
+    if zigzag:
+        # Every step needs two-byte coordinates: about four bytes a point.
+        pen = TTGlyphPen(None)
+        pen.moveTo((0, 0))
+        for i in range(1, zigzag):
+            pen.lineTo((i % 2 * 600, (i // 2) % 2 * 700))
+        pen.closePath()
+        outlines["B"] = pen.glyph()
+    fb.setupGlyf(outlines)
     widths = advance or {".notdef": 500, "space": 250, "A": 600, "B": 550, "x": 500,
                          "extra": 100, "Acomp": 620}
-    fb.setupHorizontalMetrics({g: (widths[g], 0) for g in ORDER})
+    fb.setupHorizontalMetrics({g: (widths.get(g, 100), 0) for g in order})
     fb.setupHorizontalHeader(ascent=800, descent=-200)
     fb.setupNameTable(names or {"familyName": "Plain", "styleName": "Regular"}, mac=False)
     fb.setupOS2(version=os2_version, sxHeight=480, panose=panose())
@@ -97,7 +110,7 @@ def build(path, names=None, advance=None, fixed=False, os2_version=4, empty_notd
             font["name"].setName(text, name_id, platform, encoding, language)
     if extras:
         cvt = newTable("cvt ")
-        cvt.values = array.array("h", [0, 100, -100])
+        cvt.values = array.array("h", [0, 100, -100] + [7] * (cvt_size - 3))
         font["cvt "] = cvt
         for tag in ("fpgm", "prep"):
             table = newTable(tag)
@@ -140,6 +153,11 @@ def main(out):
         ("Family Only", 1, 3, 1, 0x409), ("Full Of It", 4, 3, 1, 0x409)])
     build(out / "fixed.ttf", fixed=True, os2_version=1, extras=True,
           advance={g: 600 for g in ORDER})
+    # Glyph 32 has an outline and no code reaches it.
+    build(out / "glyph32.ttf", pads=33)
+    # Too big for the 16-bit sizes: a GT segment of 80 KB, a glyph of 64 KB.
+    build(out / "big_gt.ttf", extras=True, cvt_size=40000)
+    build(out / "big_glyph.ttf", zigzag=17000)
     build(out / "fixed_os2v4.ttf", fixed=True, os2_version=4)
     build(out / "pclt.ttf", pclt={}, names={"familyName": "Plain", "styleName": "Regular",
                                             "copyright": "(c) Test Fonts 2026"})
