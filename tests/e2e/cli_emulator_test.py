@@ -136,6 +136,8 @@ class CliAgainstEmulator(unittest.TestCase):
         page = next((p.root / "jobs").iterdir()).read_bytes()
         self.assertTrue(page.startswith(ESC + b"E"), page[:40])
         self.assertIn(b"File:regular", page)
+        # Unbound scalable, proportional: by height, with the typeface of "abc".
+        self.assertIn(ESC + b"(8U" + ESC + b"(s1p10.00v0s0b61753T", page)
 
     def test_refused_printer_stops_the_job(self):
         first, refused, third = (self.emulator("a"), self.emulator("b", "--fault", "refuse"),
