@@ -1,0 +1,158 @@
+#include "app/add_to_list_dialog.h"
+
+#include <windows.h>
+
+#include "app/file_dialog.h"
+#include "app/main_window.h"
+#include "app/program.h"
+#include "app/window_ui.h"
+#include "items/proposal.h"
+#include "jobs/streams.h"
+#include "resources/messages.h"
+#include "resources/resource_ids.h"
+
+namespace gc::app {
+
+namespace {
+
+constexpr int kBadControlId = 131, kBadCharacter = 132, kNoName = 133, kIdUsed = 137,
+              kNameUsed = 138;
+
+struct DialogState {
+  MainWindow* window;
+  DownloadItem* item;
+};
+
+bool IsFontType(int type) {
+  return type == static_cast<int>(ResourceType::PostScriptFont) ||
+         type == static_cast<int>(ResourceType::PclFont) ||
+         type == static_cast<int>(ResourceType::TrueTypeFont);
+}
+
+// A font file may go as a macro; anything else only as a macro.
+int EffectiveType(HWND dialog, int type) {
+  if (IsFontType(type) && IsDlgButtonChecked(dialog, IDC_AS_FONT) == BST_CHECKED) return type;
+  return static_cast<int>(ResourceType::PclMacro);
+}
+
+std::wstring ControlText(HWND dialog, int id) {
+  HWND control = GetDlgItem(dialog, id);
+  const int n = GetWindowTextLengthW(control);
+  std::wstring text(static_cast<size_t>(n) + 1, L'\0');
+  GetWindowTextW(control, text.data(), n + 1);
+  text.resize(static_cast<size_t>(n));
+  return text;
+}
+
+void FocusControl(HWND dialog, int id) {
+  SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, id)), TRUE);
+}
+
+void ShowLengthLimit(os::Ui& ui) {
+  const char* format = MessageText(IDS_LENGTH_LIMIT);
+  if (!format) {
+    ui.ShowText(kResourceLoadFailure, os::Buttons::Ok);
+    return;
+  }
+  std::string text = format;
+  const size_t at = text.find("%1");
+  if (at != std::string::npos) text.replace(at, 2, std::to_string(kMaxDownloadName));
+  ui.ShowText(text, os::Buttons::Ok);
+}
+
+// The checks of OK, in order; false after the first failure's message.
+bool Confirm(HWND dialog, DialogState& state) {
+  WindowUi ui(dialog);
+  const std::wstring wideName = ControlText(dialog, IDC_DOWNLOAD_NAME);
+  // A proposal from a long file name gets past the edit's limit.
+  if (wideName.size() > kMaxDownloadName) {
+    ShowLengthLimit(ui);
+    FocusControl(dialog, IDC_DOWNLOAD_NAME);
+    return false;
+  }
+  int id = 0;
+  if (!ControlIdTextValid(Narrow(ControlText(dialog, IDC_CONTROL_ID)), &id)) {
+    ui.ShowMessage(kBadControlId);
+    return false;
+  }
+  const int type = EffectiveType(dialog, state.item->resourceType);
+  // Any character outside ASCII fails the name check, whatever its encoding.
+  const std::string name = Narrow(wideName);
+  const ItemList& items = state.window->items;
+  switch (CheckDownloadName(name, type, items)) {
+    case -3:
+      ui.ShowMessage(kNoName);
+      return false;
+    case -1:
+      ui.ShowMessage(kBadCharacter);
+      return false;
+    case -2:
+      ui.ShowMessage(kNameUsed);
+      return false;
+  }
+  switch (CheckControlId(type, id, items)) {
+    case -2:
+      ui.ShowMessage(kIdUsed);
+      FocusControl(dialog, IDC_CONTROL_ID);
+      return false;
+    case -1:
+      ui.ShowMessage(kBadControlId);
+      FocusControl(dialog, IDC_CONTROL_ID);
+      return false;
+  }
+  state.item->downloadName = name;
+  state.item->controlId = id;
+  state.item->resourceType = type;
+  return true;
+}
+
+void Open(HWND dialog, const DownloadItem& item) {
+  SendDlgItemMessageW(dialog, IDC_DOWNLOAD_NAME, EM_LIMITTEXT, kMaxDownloadName, 0);
+  if (IsFontType(item.resourceType)) {
+    CheckRadioButton(dialog, IDC_AS_FONT, IDC_AS_MACRO, IDC_AS_FONT);
+  } else {
+    CheckRadioButton(dialog, IDC_AS_FONT, IDC_AS_MACRO, IDC_AS_MACRO);
+    EnableWindow(GetDlgItem(dialog, IDC_AS_FONT), FALSE);
+  }
+  // The proposal comes from the file name, in the system code page.
+  SetDlgItemTextW(dialog, IDC_DOWNLOAD_NAME, WidenAnsi(item.downloadName).c_str());
+  SetDlgItemTextA(dialog, IDC_CONTROL_ID, item.idText.c_str());
+}
+
+INT_PTR CALLBACK AddToListProc(HWND dialog, UINT message, WPARAM wp, LPARAM lp) {
+  auto* state = reinterpret_cast<DialogState*>(GetWindowLongPtrW(dialog, DWLP_USER));
+  switch (message) {
+    case WM_INITDIALOG:
+      SetWindowLongPtrW(dialog, DWLP_USER, lp);
+      Open(dialog, *reinterpret_cast<DialogState*>(lp)->item);
+      return TRUE;
+    case WM_COMMAND:
+      switch (LOWORD(wp)) {
+        case IDOK:
+          if (Confirm(dialog, *state)) EndDialog(dialog, IDOK);
+          return TRUE;
+        case IDCANCEL:
+          EndDialog(dialog, IDCANCEL);
+          return TRUE;
+      }
+      break;
+  }
+  return FALSE;
+}
+
+}  // namespace
+
+bool RunAddToListDialog(MainWindow& window, DownloadItem& item) {
+  // Only a proposal that passes every check is written into the record.
+  DialogState state{&window, &item};
+  const INT_PTR result =
+      DialogBoxParamW(program().resources, MAKEINTRESOURCEW(IDD_ADD_TO_LIST), window.dialog,
+                      AddToListProc, reinterpret_cast<LPARAM>(&state));
+  if (result == -1) {
+    WindowUi(window.dialog).ShowText(kResourceLoadFailure, os::Buttons::Ok);
+    return false;
+  }
+  return result == IDOK;
+}
+
+}  // namespace gc::app

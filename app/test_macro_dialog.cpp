@@ -1,0 +1,60 @@
+#include "app/test_macro_dialog.h"
+
+#include <windows.h>
+
+#include "app/main_window.h"
+#include "app/program.h"
+#include "app/window_ui.h"
+#include "items/proposal.h"
+#include "resources/messages.h"
+#include "resources/resource_ids.h"
+
+namespace gc::app {
+
+namespace {
+
+constexpr int kBadControlId = 131;
+
+INT_PTR CALLBACK TestMacroProc(HWND dialog, UINT message, WPARAM wp, LPARAM lp) {
+  switch (message) {
+    case WM_INITDIALOG:
+      SetWindowLongPtrW(dialog, DWLP_USER, lp);
+      return TRUE;
+    case WM_COMMAND:
+      switch (LOWORD(wp)) {
+        case IDOK: {
+          wchar_t text[64] = L"";
+          GetDlgItemTextW(dialog, IDC_CONTROL_ID, text, 64);
+          auto* id = reinterpret_cast<int*>(GetWindowLongPtrW(dialog, DWLP_USER));
+          if (ControlIdTextValid(Narrow(text), id))
+            EndDialog(dialog, IDOK);
+          else
+            WindowUi(dialog).ShowMessage(kBadControlId);
+          return TRUE;
+        }
+        case IDCANCEL:
+          EndDialog(dialog, IDCANCEL);
+          return TRUE;
+      }
+      break;
+  }
+  return FALSE;
+}
+
+}  // namespace
+
+bool RunTestMacroDialog(MainWindow& window, int* controlId) {
+  int id = 0;
+  const INT_PTR result =
+      DialogBoxParamW(program().resources, MAKEINTRESOURCEW(IDD_TEST_MACRO), window.dialog,
+                      TestMacroProc, reinterpret_cast<LPARAM>(&id));
+  if (result == -1) {
+    WindowUi(window.dialog).ShowText(kResourceLoadFailure, os::Buttons::Ok);
+    return false;
+  }
+  if (result != IDOK) return false;
+  *controlId = id;
+  return true;
+}
+
+}  // namespace gc::app
