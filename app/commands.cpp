@@ -39,8 +39,6 @@ class ListBoxPort final : public PrinterListPort {
 void AddPrinter(MainWindow&) {}
 void RemovePrinter(MainWindow&) {}
 void SearchPrinters(MainWindow&) {}
-void ExportSettings(MainWindow&) {}
-void ImportSettings(MainWindow&) {}
 void Download(MainWindow&) {}
 void ExportToFile(MainWindow&) {}
 void DeleteAllResources(MainWindow&) {}

@@ -1,0 +1,66 @@
+// Export and import of setting files (.lst) from the main window.
+// windows.h before the other system headers
+// clang-format off
+#include <windows.h>
+#include <commctrl.h>
+// clang-format on
+
+#include <iterator>
+
+#include "app/commands.h"
+#include "app/file_dialog.h"
+#include "app/item_commands.h"
+#include "app/main_window.h"
+#include "app/window_ui.h"
+#include "items/settings_file.h"
+
+namespace gc::app {
+
+namespace {
+
+constexpr int kSettingFiles = 164, kAllFiles = 123, kImportLosesList = 165;
+
+bool AskSettingPath(MainWindow& window, bool save, std::string* path) {
+  FileDialogRequest request{
+      window.dialog,
+      save,
+      {{kSettingFiles, L"*.lst"}, {kAllFiles, L"*.*"}},
+      OFN_OVERWRITEPROMPT | OFN_CREATEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST |
+          OFN_NOREADONLYRETURN,
+      // Without dot or wildcard: the dialog appends the text as it stands.
+      L"lst",
+      {},
+  };
+  return AskFilePath(request, path);
+}
+
+}  // namespace
+
+void ExportSettings(MainWindow& window) {
+  std::string path;
+  if (!AskSettingPath(window, true, &path)) return;
+  WindowUi ui(window.dialog);
+  gc::ExportSettings(path, window.items, itemState().lastItemFolder, ui);
+}
+
+void ImportSettings(MainWindow& window) {
+  std::string path;
+  if (!AskSettingPath(window, false, &path)) return;
+  WindowUi ui(window.dialog);
+  if (SendMessageW(window.itemList, LVM_GETITEMCOUNT, 0, 0) > 0) {
+    if (ui.ShowMessage(kImportLosesList, os::Buttons::OkCancel) != os::Answer::Ok) return;
+    window.items.clear();
+    SendMessageW(window.itemList, LVM_DELETEALLITEMS, 0, 0);
+    ApplyButtonRules(window, WindowEvent::ImportStarted);
+  }
+  // Items read before a failing line stay: the rows follow whatever was read.
+  const size_t before = window.items.size();
+  gc::ImportSettings(path, window.items, itemState().lastItemFolder, ui);
+  for (auto it = std::next(window.items.begin(), static_cast<long>(before));
+       it != window.items.end(); ++it)
+    AppendItemRow(window, *it);
+  if (window.items.size() > before) ApplyButtonRules(window, WindowEvent::ItemAdded);
+  ApplyButtonRules(window, WindowEvent::ImportEnded);
+}
+
+}  // namespace gc::app
