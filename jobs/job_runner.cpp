@@ -79,9 +79,11 @@ int DownloadToPrinters(const JobContext& job, const std::vector<PrinterTarget>& 
           PrintFontSample(job.charsPerLine, WriterFor(channel.kind), channel, item) != 0)
         return kSampleFailed;
       ItemState& state = itemState();
-      (item.resourceType == static_cast<int>(ResourceType::PclMacro) ? state.lastMacroId
-                                                                     : state.lastFontId) =
-          item.controlId;
+      const bool macro = item.resourceType == static_cast<int>(ResourceType::PclMacro);
+      (macro ? state.lastMacroId : state.lastFontId) = item.controlId;
+      // The store has shown its message already: end without another.
+      if (job.storeLastId && job.storeLastId(item.controlId, macro ? "MACRO" : "FONT") != 0)
+        return -1;
     }
     return 0;
   });

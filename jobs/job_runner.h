@@ -3,6 +3,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,9 @@ struct JobContext {
   os::SpoolerPort* spooler = nullptr;
   std::string jobName = "Glyphcast Job";
   int charsPerLine = 0;  // a font sample page after each item when 1..100
+  // Keeps each downloaded item's control ID under "FONT" or "MACRO"; non-zero
+  // (after its own message) ends the job. None: kept in memory only.
+  std::function<int(int controlId, const char* valueName)> storeLastId;
 };
 
 // Each returns 0, or the id of the one message it showed. A cancel request

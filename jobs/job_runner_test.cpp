@@ -1,0 +1,74 @@
+#include "jobs/job_runner.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "tests/support/fake_spooler.h"
+#include "tests/support/files.h"
+#include "tests/support/recording_ui.h"
+
+namespace gc {
+namespace {
+
+// Two macros and a font-typed item on one local queue: every downloaded item's
+// ID is stored under its own value name, in order, and a failed store ends the
+// job after closing the queue, without a message of its own.
+class StoreLastIdTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    spooler.Add("Queue", "FILE:");
+    job.ui = &ui;
+    job.spooler = &spooler;
+    const std::string macro = test::WriteScratch("store_id.pcl", test::Esc("E") + "macro");
+    items.push_back(Item(macro, "one", ResourceType::PclMacro, 7));
+    items.push_back(Item(macro, "two", ResourceType::PclMacro, 9));
+    printers.push_back(PrinterTarget{false, "Queue", "", kPrinterPort});
+  }
+  static DownloadItem Item(const std::string& path, const char* name, ResourceType type, int id) {
+    DownloadItem item;
+    item.filePath = path;
+    item.downloadName = name;
+    item.resourceType = static_cast<int>(type);
+    item.controlId = id;
+    return item;
+  }
+
+  test::FakeSpooler spooler;
+  test::RecordingUi ui;
+  JobContext job;
+  ItemList items;
+  std::vector<PrinterTarget> printers;
+  std::vector<std::pair<int, std::string>> stored;
+};
+
+TEST_F(StoreLastIdTest, EachItemAfterItIsWritten) {
+  job.storeLastId = [&](int id, const char* name) {
+    stored.emplace_back(id, name);
+    return 0;
+  };
+  EXPECT_EQ(DownloadToPrinters(job, printers, items), 0);
+  EXPECT_EQ(stored, (std::vector<std::pair<int, std::string>>{{7, "MACRO"}, {9, "MACRO"}}));
+  EXPECT_EQ(itemState().lastMacroId, 9);
+  EXPECT_TRUE(ui.shown.empty());
+}
+
+TEST_F(StoreLastIdTest, FailureEndsTheJobSilentlyAfterClosing) {
+  int writesAtStore = -1;
+  job.storeLastId = [&](int id, const char* name) {
+    stored.emplace_back(id, name);
+    writesAtStore = spooler.writes;
+    return 1;
+  };
+  EXPECT_EQ(DownloadToPrinters(job, printers, items), -1);
+  EXPECT_EQ(stored.size(), 1u);  // the second item is not sent
+  EXPECT_EQ(spooler.writes, writesAtStore);
+  EXPECT_TRUE(ui.shown.empty());
+  EXPECT_EQ(spooler.openHandles, 0);
+  EXPECT_NE(spooler.log.find("enddoc close(Queue)"), std::string::npos) << spooler.log;
+}
+
+}  // namespace
+}  // namespace gc
