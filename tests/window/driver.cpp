@@ -174,6 +174,10 @@ class Driver {
         {"copy", &Driver::Copy},
         {"write", &Driver::Write},
         {"remove", &Driver::Remove},
+        {"contains", &Driver::Contains},
+        {"fill", &Driver::Fill},
+        {"file", &Driver::FileExists},
+        {"same", &Driver::Same},
     };
     if (w.empty()) return true;
     auto it = commands.find(w[0]);
@@ -940,6 +944,45 @@ class Driver {
   void Remove(const Words& w) {
     Need(w, 2, "remove FILE");
     DeleteFileW(Widen(w[1]).c_str());
+  }
+
+  // contains FILE TEXT [MS]: FILE comes to hold TEXT (another program's log, say).
+  void Contains(const Words& w) {
+    Need(w, 3, "contains FILE TEXT [MS]");
+    std::string bytes;
+    if (!Within(Wait(w, 3), [&] {
+          return ReadFileBytes(Widen(w[1]), bytes) && bytes.find(w[2]) != std::string::npos;
+        }))
+      Fail(w[1] + " does not hold " + Quoted(w[2]) + "; it holds " + Quoted(bytes));
+  }
+
+  // fill FILE SIZE: SIZE bytes of a repeating pattern, for data that takes a while to send.
+  void Fill(const Words& w) {
+    Need(w, 3, "fill FILE SIZE");
+    std::string bytes(static_cast<size_t>(Number(w[2])), '\0');
+    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>('a' + i % 26);
+    WriteBytes(w[1], bytes);
+  }
+
+  // file FILE 0|1: FILE is absent or present.
+  void FileExists(const Words& w) {
+    Need(w, 3, "file FILE 0|1");
+    const bool present = GetFileAttributesW(Widen(w[1]).c_str()) != INVALID_FILE_ATTRIBUTES;
+    if (present != Flag(w[2])) Fail(w[1] + (present ? " exists" : " does not exist"));
+  }
+
+  // same FILE1 FILE2: both files exist and hold the same bytes.
+  void Same(const Words& w) {
+    Need(w, 3, "same FILE1 FILE2");
+    std::string a, b;
+    if (!ReadFileBytes(Widen(w[1]), a)) Fail("cannot read " + w[1]);
+    if (!ReadFileBytes(Widen(w[2]), b)) Fail("cannot read " + w[2]);
+    if (a != b) {
+      size_t at = 0;
+      while (at < a.size() && at < b.size() && a[at] == b[at]) ++at;
+      Fail("they differ at byte " + std::to_string(at) + " (sizes " + std::to_string(a.size()) +
+           " and " + std::to_string(b.size()) + ")");
+    }
   }
 
   // dump NAME: prints the window's controls, for writing scenarios.

@@ -41,6 +41,15 @@ for _ in $(seq 100); do [ -s "$out/display" ] && break; sleep 0.05; done
 [ -s "$out/display" ] || { echo "Xvfb did not start"; exit 1; }
 export DISPLAY=:$(head -n1 "$out/display")
 
+# A "#needs printer-emulator" line: the scenario starts the loopback printer
+# (tools/printer_emulator, a Linux program that Wine starts as it is).
+if grep -q '^#needs  *printer-emulator' "$scenario"; then
+  emulator=${GC_PRINTER_EMULATOR:-$root/build/native/bin/printer-emulator}
+  [ -x "$emulator" ] || { echo "no printer emulator at $emulator: skipped"; exit 77; }
+  export EMULATOR UNIX_WORK
+  UNIX_WORK=$(cd "$out/work" && pwd)
+  EMULATOR=$(winpath "$emulator")
+fi
 export BIN WORK OUT SRC
 BIN=$(winpath "$bin")
 WORK=$(winpath "$out/work")
