@@ -39,11 +39,6 @@ class ListBoxPort final : public PrinterListPort {
 void AddPrinter(MainWindow&) {}
 void RemovePrinter(MainWindow&) {}
 void SearchPrinters(MainWindow&) {}
-void Download(MainWindow&) {}
-void ExportToFile(MainWindow&) {}
-void DeleteAllResources(MainWindow&) {}
-void DownloadFile(MainWindow&) {}
-void TestMacro(MainWindow&) {}
 
 int LoadRegistrySettings(MainWindow& window) {
   os::RegistryPort* registry = os::SystemRegistry();

@@ -1,5 +1,6 @@
 #include "app/window_ui.h"
 
+#include "app/error_choice_dialog.h"
 #include "app/program.h"
 
 namespace gc::app {
@@ -31,6 +32,10 @@ os::Answer WindowUi::ShowText(const std::string& text, os::Buttons buttons) {
     default:
       return os::Answer::Cancel;
   }
+}
+
+os::ErrorChoice WindowUi::ChooseOnError(const std::string& text) {
+  return RunErrorChoiceDialog(owner_, text);
 }
 
 }  // namespace gc::app

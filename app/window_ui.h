@@ -14,6 +14,8 @@ class WindowUi : public os::Ui {
   // `owner` null: a box without owner, as the worker thread and start-up raise.
   explicit WindowUi(HWND owner) : owner_(owner) {}
   os::Answer ShowText(const std::string& text, os::Buttons buttons) override;
+  // Dialog 168, owned like the message boxes.
+  os::ErrorChoice ChooseOnError(const std::string& text) override;
 
  private:
   HWND owner_;

@@ -1,0 +1,193 @@
+// The printer commands of the main window: Download, Test macro and Download
+// file on a worker thread under the progress dialog; Delete all the resources
+// and Export to file on the user-interface thread.
+#include <string>
+#include <vector>
+
+#include "app/commands.h"
+#include "app/download_rules.h"
+#include "app/file_dialog.h"
+#include "app/main_window.h"
+#include "app/mapped_file.h"
+#include "app/program.h"
+#include "app/progress_dialog.h"
+#include "app/test_macro_dialog.h"
+#include "app/window_ui.h"
+#include "items/registry_settings.h"
+#include "jobs/job_runner.h"
+#include "jobs/streams.h"
+#include "os/registry.h"
+#include "os/spooler.h"
+#include "printers/network_printers.h"
+#include "resources/messages.h"
+#include "resources/resource_ids.h"
+
+namespace gc::app {
+
+namespace {
+
+constexpr int kAllFilesFilter = 123;
+constexpr int kPrnFilesFilter = 140;
+constexpr int kDeleteAllQuestion = 117;
+constexpr int kJobName = 141;
+constexpr int kNoPrinterSelected = 156;
+constexpr int kSampleSkipped = 159;
+constexpr int kCharsPerLineInvalid = 163;
+
+// The selected entries of the printer list in list order, as job targets. A
+// network entry without its record ends the list there: the job runs the
+// printers before it and then ends, as if it had stopped at that entry.
+struct Selection {
+  bool error = false;  // the list reports no selection state
+  std::vector<PrinterTarget> printers;
+  bool anyLocal = false;
+};
+
+Selection SelectedPrinters(const MainWindow& window) {
+  Selection s;
+  const LRESULT count = SendMessageA(window.printerList, LB_GETSELCOUNT, 0, 0);
+  if (count == LB_ERR) {
+    s.error = true;
+    return s;
+  }
+  std::vector<int> indices(static_cast<size_t>(count));
+  if (count > 0)
+    SendMessageA(window.printerList, LB_GETSELITEMS, count,
+                 reinterpret_cast<LPARAM>(indices.data()));
+  for (int index : indices) {
+    const LRESULT length = SendMessageA(window.printerList, LB_GETTEXTLEN, index, 0);
+    if (length == LB_ERR) break;
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    SendMessageA(window.printerList, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<size_t>(length));
+    PrinterTarget target;
+    if (!TargetForEntry(text, window.networkPrinters, &target)) break;
+    s.anyLocal = s.anyLocal || !target.network;
+    s.printers.push_back(target);
+  }
+  return s;
+}
+
+// What every printer job starts from; false (after its message) when the
+// selection or the spooler job name cannot be had.
+bool PrepareJob(const Selection& selection, os::Ui& ui, JobContext& job) {
+  job.ui = &ui;
+  job.spooler = os::SystemSpooler();
+  if (selection.error) {
+    ui.ShowMessage(kNoPrinterSelected);
+    return false;
+  }
+  if (selection.anyLocal) {
+    const char* name = MessageText(kJobName);
+    if (!name) {
+      ui.ShowText(kResourceLoadFailure, os::Buttons::Ok);
+      return false;
+    }
+    job.jobName = name;
+  }
+  return true;
+}
+
+// The same buffer to every selected printer, on the worker thread.
+void RunSendJob(MainWindow& window, const uint8_t* bytes, size_t length) {
+  const Selection selection = SelectedPrinters(window);
+  RunWithProgressDialog(window, [&] {
+    WindowUi ui(nullptr);  // the worker's boxes have no owner
+    JobContext job;
+    if (!PrepareJob(selection, ui, job)) return -1;
+    return SendBufferToPrinters(job, selection.printers, bytes, length);
+  });
+}
+
+// "Printer File (*.prn)" and "All the files (*.*)", as both file commands ask.
+bool AskPrnFile(MainWindow& window, bool save, std::string* path) {
+  FileDialogRequest request{
+      window.dialog,
+      save,
+      {{kPrnFilesFilter, L"*.prn"}, {kAllFilesFilter, L"*.*"}},
+      OFN_OVERWRITEPROMPT | OFN_CREATEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST |
+          OFN_NOREADONLYRETURN,
+      // Without dot or wildcard: the dialog appends the text as it stands.
+      L"prn",
+      {},
+  };
+  return AskFilePath(request, path);
+}
+
+// The characters per line for sample pages, 0 for none; false when the
+// command stops here.
+bool ReadCharsPerLine(MainWindow& window, WindowUi& ui, int* charsPerLine) {
+  *charsPerLine = 0;
+  if (IsDlgButtonChecked(window.dialog, IDC_PRINT_SAMPLE) != BST_CHECKED) return true;
+  wchar_t text[64] = L"";
+  GetDlgItemTextW(window.dialog, IDC_CHARS_PER_LINE, text, 64);
+  if (!CharsPerLineValid(Narrow(text), charsPerLine)) {
+    ui.ShowMessage(kCharsPerLineInvalid);
+    return false;
+  }
+  if (*charsPerLine == 0)
+    return ui.ShowMessage(kSampleSkipped, os::Buttons::OkCancel) == os::Answer::Ok;
+  return true;
+}
+
+}  // namespace
+
+void Download(MainWindow& window) {
+  WindowUi owned(window.dialog);
+  int charsPerLine = 0;
+  if (!ReadCharsPerLine(window, owned, &charsPerLine)) return;
+  const Selection selection = SelectedPrinters(window);
+  const int registryEnabled = window.registryEnabled;
+  RunWithProgressDialog(window, [&] {
+    WindowUi ui(nullptr);
+    JobContext job;
+    if (!PrepareJob(selection, ui, job)) return -1;
+    job.charsPerLine = charsPerLine;
+    job.storeLastId = [&](int controlId, const char* valueName) {
+      os::RegistryPort* registry = os::SystemRegistry();
+      if (!registry) return 0;
+      RegistrySettings settings(*registry, ui);
+      settings.registryEnabled = registryEnabled;
+      return settings.StoreLastId(controlId, valueName);
+    };
+    return DownloadToPrinters(job, selection.printers, window.items);
+  });
+}
+
+void TestMacro(MainWindow& window) {
+  int controlId = 0;
+  if (!RunTestMacroDialog(window, &controlId)) return;
+  const std::string macro = FormatTestMacro(controlId);
+  RunSendJob(window, reinterpret_cast<const uint8_t*>(macro.data()), macro.size());
+}
+
+void DownloadFile(MainWindow& window) {
+  std::string path;
+  if (!AskPrnFile(window, false, &path)) return;
+  MappedFile file;
+  if (!file.Open(path)) {
+    WindowUi(nullptr).ShowSystemError(static_cast<int>(GetLastError()));
+    return;
+  }
+  RunSendJob(window, file.bytes(), file.size());
+}
+
+void DeleteAllResources(MainWindow& window) {
+  WindowUi ui(window.dialog);
+  if (ui.ShowMessage(kDeleteAllQuestion, os::Buttons::YesNo) != os::Answer::Yes) return;
+  const Selection selection = SelectedPrinters(window);
+  JobContext job;
+  if (!PrepareJob(selection, ui, job)) return;
+  DeleteAllOnPrinters(job, selection.printers);
+}
+
+void ExportToFile(MainWindow& window) {
+  std::string path;
+  if (!AskPrnFile(window, true, &path)) return;
+  WindowUi ui(window.dialog);
+  JobContext job;
+  job.ui = &ui;
+  ExportItems(job, window.items, path);
+}
+
+}  // namespace gc::app
