@@ -36,10 +36,6 @@ class ListBoxPort final : public PrinterListPort {
 
 }  // namespace
 
-void AddPrinter(MainWindow&) {}
-void RemovePrinter(MainWindow&) {}
-void SearchPrinters(MainWindow&) {}
-
 int LoadRegistrySettings(MainWindow& window) {
   os::RegistryPort* registry = os::SystemRegistry();
   if (!registry) return -2;

@@ -1,0 +1,210 @@
+// Add printer, Remove printer and what they share with Search printer.
+#include "app/printer_commands.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/add_printer_dialog.h"
+#include "app/commands.h"
+#include "app/file_dialog.h"
+#include "app/main_window.h"
+#include "app/program.h"
+#include "app/window_ui.h"
+#include "items/registry_settings.h"
+#include "os/profile.h"
+#include "os/registry.h"
+#include "os/sockets.h"
+#include "resources/messages.h"
+#include "resources/resource_ids.h"
+
+namespace gc::app {
+
+namespace {
+
+constexpr int kNoSuchPrinter = 150, kAlreadyAdded = 151, kNotNetworkPrinter = 152,
+              kConfirmRemoval = 153, kNoPrinterText = 160;
+constexpr int kAddTimeLimitMs = 1000;
+constexpr uint32_t kMibBufferSize = 10;
+
+// Address mode only when the text is the canonical dotted form of an
+// address: 192.168.001.5 or 10.1 are names.
+bool CanonicalAddress(const std::string& text) {
+  uint32_t ip = 0;
+  if (!os::ParseIpv4(text.c_str(), &ip)) return false;
+  char printed[16];
+  std::snprintf(printed, sizeof printed, "%u.%u.%u.%u", ip >> 24, (ip >> 16) & 255, (ip >> 8) & 255,
+                ip & 255);
+  return text == printed;
+}
+
+std::string ReadMib(const std::string& key) {
+  return os::SystemProfile()
+      .ReadString(program().configPath, "MIB", key, "NG")
+      .substr(0, kMibBufferSize - 1);
+}
+
+// With a "MIB" section only the models named there may be added.
+bool ModelAdmitted(const SnmpAnswer& answer) {
+  char keys[kMibBufferSize] = {};
+  os::SystemProfile().ReadSectionKeys(program().configPath, "MIB", "NG", keys, sizeof keys);
+  const std::string first = keys;
+  if (first.empty() || first == "NG") return true;
+  SnmpQuery query = PrinterQuery();
+  query.flags = kQueryAddresses;
+  query.addresses = {answer.address};
+  query.timeLimitMs = kAddTimeLimitMs;
+  std::vector<SnmpAnswer> ids;
+  if (QueryObjectId(query, &ids) != 0 || ids.empty()) return false;
+  return ReadMib(ObjectIdText(ids.front().value)) != "NG";
+}
+
+// The text shown for an entry: list box texts are in the system code page.
+std::string EntryForMessage(const std::string& entry) {
+  return Narrow(WidenAnsi(entry));
+}
+
+}  // namespace
+
+SnmpQuery PrinterQuery() {
+  SnmpQuery query;
+  query.community = kDefaultCommunity;
+  if (const char* port = std::getenv("GC_SNMP_PORT")) {
+    const long n = std::strtol(port, nullptr, 10);
+    if (n > 0 && n < 65536) query.port = static_cast<uint16_t>(n);
+  }
+  uint32_t target = 0;
+  if (const char* to = std::getenv("GC_SNMP_BROADCAST_TO");
+      to && os::ParseIpv4(to, &target) && (target >> 24) == 127)
+    query.broadcastTarget = target;
+  return query;
+}
+
+std::string StoredPrinterName(const std::string& value) {
+  return value.empty() ? "-" : value.substr(0, kMaxPrinterName);
+}
+
+std::string AnswerEntryText(const SnmpAnswer& answer) {
+  return std::string(NetworkPrefix()) + answer.value + "(" + answer.address + ")";
+}
+
+std::string PrinterEntryAt(MainWindow& window, int index) {
+  const LRESULT length = SendMessageA(window.printerList, LB_GETTEXTLEN, index, 0);
+  if (length == LB_ERR) return "";
+  std::string text(static_cast<size_t>(length) + 1, '\0');
+  SendMessageA(window.printerList, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text.data()));
+  text.resize(std::char_traits<char>::length(text.c_str()));
+  return text;
+}
+
+int FindPrinterEntry(MainWindow& window, const std::string& text) {
+  // LB_FINDSTRINGEXACT ignores case; printers differ by case.
+  const int count = static_cast<int>(SendMessageA(window.printerList, LB_GETCOUNT, 0, 0));
+  for (int i = 0; i < count; ++i)
+    if (PrinterEntryAt(window, i) == text) return i;
+  return -1;
+}
+
+void SaveNetworkPrinters(MainWindow& window) {
+  os::RegistryPort* registry = os::SystemRegistry();
+  if (!registry || window.registryEnabled != 1) return;
+  WindowUi ui(window.dialog);
+  RegistrySettings settings(*registry, ui);
+  settings.registryEnabled = window.registryEnabled;
+  settings.SaveNetworkPrinters(window.networkPrinters);
+}
+
+void AddPrinter(MainWindow& window) {
+  std::string text;
+  if (!RunAddPrinterDialog(window, &text)) return;
+  WindowUi ui(window.dialog);
+  if (text.empty()) {
+    ui.ShowMessage(kNoPrinterText);
+    return;
+  }
+  SnmpQuery query = PrinterQuery();
+  query.timeLimitMs = kAddTimeLimitMs;
+  if (CanonicalAddress(text)) {
+    query.flags = kQueryAddresses;
+    query.addresses = {text};
+  } else {
+    query.flags = kQueryBroadcast;
+    query.nameFilter = text;
+  }
+  std::vector<SnmpAnswer> answers;
+  if (QueryPrinters(query, &answers) != 0 || answers.empty()) {
+    ui.ShowMessage(kNoSuchPrinter);
+    return;
+  }
+  if (answers.size() > 1) {
+    SearchNetworkPrinters(window, &answers);
+    return;
+  }
+  const SnmpAnswer& answer = answers.front();
+  if (!ModelAdmitted(answer)) {
+    ui.ShowMessage(kNoSuchPrinter);
+    return;
+  }
+
+  // Compared with the name as it would be stored, so that a printer without
+  // a name, or with a long one, is not added twice.
+  const std::string name = StoredPrinterName(answer.value);
+  bool elsewhere = false;
+  for (const NetworkPrinter* p = window.networkPrinters.head(); p; p = p->next) {
+    if (p->ipAddress != answer.address) continue;
+    if (p->printerName == name) return;
+    elsewhere = true;
+  }
+  if (elsewhere && ui.ShowMessage(kAlreadyAdded, os::Buttons::OkCancel) != os::Answer::Ok) return;
+
+  const NetworkPrinter* added = AppendNetworkPrinter(window.networkPrinters, name, answer.address);
+  if (!added) {
+    ui.ShowMessage(IDS_NO_MEMORY);
+    EndDialog(window.dialog, IDCANCEL);
+    return;
+  }
+  SaveNetworkPrinters(window);
+  const LRESULT row = SendMessageA(window.printerList, LB_ADDSTRING, 0,
+                                   reinterpret_cast<LPARAM>(EntryText(*added).c_str()));
+  RecomputePrinterListExtent(window);
+  if (row >= 0) SendMessageA(window.printerList, LB_SETSEL, TRUE, row);
+  ApplyButtonRules(window, WindowEvent::PrinterSelectionChanged);
+}
+
+void RemovePrinter(MainWindow& window) {
+  const int count = static_cast<int>(SendMessageA(window.printerList, LB_GETSELCOUNT, 0, 0));
+  std::vector<std::string> selected;
+  if (count > 0) {
+    std::vector<int> rows(static_cast<size_t>(count));
+    const int got = static_cast<int>(SendMessageA(window.printerList, LB_GETSELITEMS, count,
+                                                  reinterpret_cast<LPARAM>(rows.data())));
+    for (int i = 0; i < got; ++i) selected.push_back(PrinterEntryAt(window, rows[i]));
+  }
+
+  WindowUi ui(window.dialog);
+  bool removed = false;
+  for (const std::string& entry : selected) {
+    if (!IsNetworkEntry(entry)) {
+      const char* message = MessageText(kNotNetworkPrinter);
+      if (!message) {
+        ui.ShowText(kResourceLoadFailure, os::Buttons::Ok);
+        break;
+      }
+      ui.ShowText("[" + EntryForMessage(entry) + "]" + message, os::Buttons::Ok);
+      continue;
+    }
+    if (ui.ShowMessage(kConfirmRemoval, os::Buttons::YesNo) != os::Answer::Yes) break;
+    RemoveNetworkPrinter(window.networkPrinters, entry);
+    // Even when the list box lost the entry, the record is gone and must be saved.
+    removed = true;
+    const int row = FindPrinterEntry(window, entry);
+    if (row < 0) break;
+    SendMessageA(window.printerList, LB_DELETESTRING, row, 0);
+  }
+  if (removed) SaveNetworkPrinters(window);
+  if (SendMessageA(window.printerList, LB_GETSELCOUNT, 0, 0) <= 0)
+    ApplyButtonRules(window, WindowEvent::PrinterRemovedNoSelection);
+}
+
+}  // namespace gc::app
