@@ -50,6 +50,19 @@ if grep -q '^#needs  *printer-emulator' "$scenario"; then
   UNIX_WORK=$(cd "$out/work" && pwd)
   EMULATOR=$(winpath "$emulator")
 fi
+# A "#needs snmpd" line: the scenario starts net-snmp agents on loopback
+# addresses, each bounded by TIMEOUT, with configuration files it writes to
+# its scratch folder (UNIX_WORK as the agents see it). SNMP_PORT differs from
+# run to run: agents of an earlier run may still hold theirs.
+if grep -q '^#needs  *snmpd' "$scenario"; then
+  snmpd=$(command -v snmpd || echo /usr/sbin/snmpd)
+  [ -x "$snmpd" ] || { echo "no snmpd: skipped"; exit 77; }
+  export SNMPD TIMEOUT UNIX_WORK SNMP_PORT
+  UNIX_WORK=$(cd "$out/work" && pwd)
+  SNMP_PORT=$((20000 + $$ % 20000))
+  SNMPD=$snmpd
+  TIMEOUT=$(winpath "$(command -v timeout)")
+fi
 export BIN WORK OUT SRC
 BIN=$(winpath "$bin")
 WORK=$(winpath "$out/work")
