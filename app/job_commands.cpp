@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "app/commands.h"
-#include "app/download_rules.h"
+#include "jobs/download_rules.h"
 #include "app/file_dialog.h"
 #include "app/main_window.h"
 #include "app/mapped_file.h"

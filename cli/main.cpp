@@ -12,6 +12,7 @@
 #include "items/proposal.h"
 #include "items/recognize.h"
 #include "items/settings_file.h"
+#include "jobs/download_rules.h"
 #include "jobs/job_runner.h"
 #include "jobs/streams.h"
 #include "os/file.h"
@@ -255,10 +256,8 @@ int Run(const Args& a) {
     ItemList items;
     if (int rc = Printers(a, printers)) return rc;
     if (a.sample) {
-      // The program's characters-per-line rule: a plain integer from 0 to 100.
-      int n = std::atoi(a.sample->c_str());
-      if (std::to_string(n) != *a.sample || n < 0 || n > 100)
-        return ui.ShowMessage(163), kExitFailed;
+      int n = 0;
+      if (!CharsPerLineValid(*a.sample, &n)) return ui.ShowMessage(163), kExitFailed;
       if (n == 0 && ui.ShowMessage(159, os::Buttons::OkCancel) != os::Answer::Ok) return kExitOk;
       job.charsPerLine = n;
     }

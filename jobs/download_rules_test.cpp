@@ -1,8 +1,8 @@
-#include "app/download_rules.h"
+#include "jobs/download_rules.h"
 
 #include <gtest/gtest.h>
 
-namespace gc::app {
+namespace gc {
 namespace {
 
 TEST(CharsPerLine, OnlyPlainIntegersFrom0To100) {
@@ -24,4 +24,4 @@ TEST(CharsPerLine, OnlyPlainIntegersFrom0To100) {
 }
 
 }  // namespace
-}  // namespace gc::app
+}  // namespace gc

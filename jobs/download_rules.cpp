@@ -1,8 +1,8 @@
-#include "app/download_rules.h"
+#include "jobs/download_rules.h"
 
 #include <cstdlib>
 
-namespace gc::app {
+namespace gc {
 
 bool CharsPerLineValid(const std::string& text, int* charsPerLine) {
   // The usual decimal reading, then the round trip: anything it would skip or
@@ -13,4 +13,4 @@ bool CharsPerLineValid(const std::string& text, int* charsPerLine) {
   return true;
 }
 
-}  // namespace gc::app
+}  // namespace gc
