@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string_view>
 
 #include "app/add_printer_dialog.h"
 #include "app/commands.h"
@@ -74,10 +75,33 @@ SnmpQuery PrinterQuery() {
     const long n = std::strtol(port, nullptr, 10);
     if (n > 0 && n < 65536) query.port = static_cast<uint16_t>(n);
   }
-  uint32_t target = 0;
-  if (const char* to = std::getenv("GC_SNMP_BROADCAST_TO");
-      to && os::ParseIpv4(to, &target) && (target >> 24) == 127)
-    query.broadcastTarget = target;
+  return query;
+}
+
+SnmpQuery BroadcastQuery() {
+  SnmpQuery query = PrinterQuery();
+  query.flags = kQueryBroadcast;
+  const char* to = std::getenv("GC_SNMP_BROADCAST_TO");
+  if (!to) return query;
+  // Loopback has no broadcast: the first address stands for it, and the
+  // others are asked beside it, as printers answering one broadcast.
+  std::vector<uint32_t> targets;
+  std::vector<std::string> texts;
+  for (std::string_view rest = to; !rest.empty();) {
+    const size_t comma = rest.find(',');
+    const std::string text(rest.substr(0, comma));
+    rest = comma == std::string_view::npos ? std::string_view() : rest.substr(comma + 1);
+    uint32_t ip = 0;
+    if (!os::ParseIpv4(text.c_str(), &ip) || (ip >> 24) != 127) return query;
+    targets.push_back(ip);
+    texts.push_back(text);
+  }
+  if (targets.empty()) return query;
+  query.broadcastTarget = targets.front();
+  if (texts.size() > 1) {
+    query.flags |= kQueryAddresses;
+    query.addresses.assign(texts.begin() + 1, texts.end());
+  }
   return query;
 }
 
@@ -123,13 +147,13 @@ void AddPrinter(MainWindow& window) {
     ui.ShowMessage(kNoPrinterText);
     return;
   }
-  SnmpQuery query = PrinterQuery();
+  const bool byAddress = CanonicalAddress(text);
+  SnmpQuery query = byAddress ? PrinterQuery() : BroadcastQuery();
   query.timeLimitMs = kAddTimeLimitMs;
-  if (CanonicalAddress(text)) {
+  if (byAddress) {
     query.flags = kQueryAddresses;
     query.addresses = {text};
   } else {
-    query.flags = kQueryBroadcast;
     query.nameFilter = text;
   }
   std::vector<SnmpAnswer> answers;

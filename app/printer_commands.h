@@ -14,10 +14,12 @@ struct MainWindow;
 // Rewrites the registry's printer keys (nothing while the registry is not used).
 void SaveNetworkPrinters(MainWindow& window);
 
-// Community "vandel". GC_SNMP_PORT and GC_SNMP_BROADCAST_TO let the window
-// tests reach agents on loopback; a broadcast target outside 127.0.0.0/8 is
-// not taken.
+// Community "vandel"; GC_SNMP_PORT (window tests) replaces port 161.
 SnmpQuery PrinterQuery();
+// The same as a broadcast. GC_SNMP_BROADCAST_TO, a comma-separated list of
+// addresses in 127.0.0.0/8 (anything else is not taken), stands for the
+// printers a broadcast reaches, so that window tests stay on loopback.
+SnmpQuery BroadcastQuery();
 
 // The list box entry of an answer (before it is stored).
 std::string AnswerEntryText(const SnmpAnswer& answer);

@@ -105,8 +105,7 @@ void SearchNetworkPrinters(MainWindow& window, const std::vector<SnmpAnswer>* pr
   if (preloaded) {
     state.answers = *preloaded;
   } else {
-    SnmpQuery query = PrinterQuery();
-    query.flags = kQueryBroadcast;
+    SnmpQuery query = BroadcastQuery();
     query.timeLimitMs = kSearchTimeLimitMs;
     // A failed query shows as an empty list, like one nobody answered.
     if (QueryPrinters(query, &state.answers) != 0) state.answers.clear();
