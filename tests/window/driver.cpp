@@ -459,9 +459,12 @@ class Driver {
     windows_.erase(w[1]);
   }
 
+  // gone NAME [MS]: NAME closes within MS; one that closed already passes.
   void Gone(const Words& w) {
     Need(w, 2, "gone NAME [MS]");
-    HWND h = Named(w[1]);
+    auto it = windows_.find(w[1]);
+    if (it == windows_.end()) Fail("no window named " + w[1]);
+    HWND h = it->second;
     if (!Within(Wait(w, 2), [&] { return !IsWindow(h); })) Fail(w[1] + " is still open");
     windows_.erase(w[1]);
   }
