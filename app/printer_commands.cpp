@@ -58,7 +58,9 @@ bool ModelAdmitted(const SnmpAnswer& answer) {
   query.timeLimitMs = kAddTimeLimitMs;
   std::vector<SnmpAnswer> ids;
   if (QueryObjectId(query, &ids) != 0 || ids.empty()) return false;
-  return ReadMib(ObjectIdText(ids.front().value)) != "NG";
+  // An empty identifier would look up the section itself.
+  const std::string id = ObjectIdText(ids.front().value);
+  return !id.empty() && ReadMib(id) != "NG";
 }
 
 // The text shown for an entry: list box texts are in the system code page.
