@@ -11,6 +11,13 @@ here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 . "$root/tools/wine-env.sh"
 
+# A "#needs cups" line: the whole run goes inside a private CUPS scheduler
+# with one raw queue, Marrowick_Lab, which Wine lists as a local queue
+# (tests/support/cups/cups-lab.sh; it skips without cupsd or root).
+if grep -q '^#needs  *cups' "$scenario" && [ -z "${GC_CUPS_QUEUE:-}" ]; then
+  exec "$root/tests/support/cups/cups-lab.sh" Marrowick_Lab "$0" "$@"
+fi
+
 command -v Xvfb >/dev/null || { echo "no Xvfb: skipped"; exit 77; }
 [ -f "$WINEPREFIX/system.reg" ] || {
   echo "no Wine prefix at $WINEPREFIX: run tools/wine-prefix.sh start first"
