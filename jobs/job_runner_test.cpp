@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "jobs/streams.h"
 #include "tests/support/fake_spooler.h"
 #include "tests/support/files.h"
 #include "tests/support/recording_ui.h"
@@ -68,6 +69,32 @@ TEST_F(StoreLastIdTest, FailureEndsTheJobSilentlyAfterClosing) {
   EXPECT_TRUE(ui.shown.empty());
   EXPECT_EQ(spooler.openHandles, 0);
   EXPECT_NE(spooler.log.find("enddoc close(Queue)"), std::string::npos) << spooler.log;
+}
+
+// The sample page of a converted TrueType font goes out on the same job, right
+// after the font's closing UEL, and selects the font it follows.
+TEST_F(StoreLastIdTest, TrueTypeSamplePageFollowsTheFontDirectly) {
+  const std::string font = std::string(GC_TEST_FONTS) + "/regular.ttf";
+  items.clear();
+  items.push_back(Item(font, "regular", ResourceType::TrueTypeFont, 3));
+  job.charsPerLine = 16;
+  ASSERT_EQ(DownloadToPrinters(job, printers, items), 0);
+
+  static std::string alone;
+  alone.clear();
+  OutputChannel channel;
+  auto collect = [](OutputChannel&, const uint8_t* bytes, size_t length) {
+    alone.append(reinterpret_cast<const char*>(bytes), length);
+    return 0;
+  };
+  ASSERT_EQ(WriteItem(&ui, static_cast<int>(ResourceType::TrueTypeFont), font.c_str(), "regular", 3,
+                      collect, channel),
+            0);
+  ASSERT_GT(spooler.document.size(), alone.size());
+  EXPECT_EQ(spooler.document.substr(0, alone.size()), alone);
+  const std::string page = spooler.document.substr(alone.size());
+  EXPECT_EQ(page.substr(0, 27), "@PJL ENTER LANGUAGE=PCL\r\n" + test::Esc("E"));
+  EXPECT_NE(page.find(test::Esc("(8U") + test::Esc("(s1p10.00v0s0b61753T")), std::string::npos);
 }
 
 }  // namespace
