@@ -2,17 +2,38 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
+#include "jobs/progress_tick.h"
+#include "jobs/progress_watch.h"
 #include "jobs/streams.h"
 #include "tests/support/fake_spooler.h"
 #include "tests/support/files.h"
 #include "tests/support/recording_ui.h"
+#include "tests/support/tcp_peer.h"
 
 namespace gc {
 namespace {
+
+// The stream WriteItem makes of `item` on its own.
+std::string StreamOf(const DownloadItem& item) {
+  static std::string collected;
+  collected.clear();
+  OutputChannel channel;
+  auto collect = [](OutputChannel&, const uint8_t* bytes, size_t length) {
+    collected.append(reinterpret_cast<const char*>(bytes), length);
+    return 0;
+  };
+  test::RecordingUi ui;
+  EXPECT_EQ(WriteItem(&ui, item.resourceType, item.filePath.c_str(), item.downloadName.c_str(),
+                      item.controlId, collect, channel),
+            0);
+  return collected;
+}
 
 // Two macros and a font-typed item on one local queue: every downloaded item's
 // ID is stored under its own value name, in order, and a failed store ends the
@@ -80,21 +101,50 @@ TEST_F(StoreLastIdTest, TrueTypeSamplePageFollowsTheFontDirectly) {
   job.charsPerLine = 16;
   ASSERT_EQ(DownloadToPrinters(job, printers, items), 0);
 
-  static std::string alone;
-  alone.clear();
-  OutputChannel channel;
-  auto collect = [](OutputChannel&, const uint8_t* bytes, size_t length) {
-    alone.append(reinterpret_cast<const char*>(bytes), length);
-    return 0;
-  };
-  ASSERT_EQ(WriteItem(&ui, static_cast<int>(ResourceType::TrueTypeFont), font.c_str(), "regular", 3,
-                      collect, channel),
-            0);
+  const std::string alone = StreamOf(items.front());
   ASSERT_GT(spooler.document.size(), alone.size());
   EXPECT_EQ(spooler.document.substr(0, alone.size()), alone);
   const std::string page = spooler.document.substr(alone.size());
   EXPECT_EQ(page.substr(0, 27), "@PJL ENTER LANGUAGE=PCL\r\n" + test::Esc("E"));
   EXPECT_NE(page.find(test::Esc("(8U") + test::Esc("(s1p10.00v0s0b61753T")), std::string::npos);
+}
+
+// Cancel while a printer is taking data: that printer gets its whole stream,
+// the next one is never connected, and no message is shown.
+TEST(JobCancel, FlowingPrinterFinishesAndNoOtherStarts) {
+  const std::string macro = test::WriteScratch("flowing.pcl", std::string(3 << 20, 'm'));
+  test::TcpPeer first(test::PeerMode::ReadSlowly);
+  test::TcpPeer second(test::PeerMode::ReadAll, 0, 3000);
+  std::vector<PrinterTarget> printers = {{true, "first", "127.0.0.1", first.port()},
+                                         {true, "second", "127.0.0.1", second.port()}};
+  ItemList items;
+  DownloadItem item;
+  item.filePath = macro;
+  item.downloadName = "flowing";
+  item.resourceType = static_cast<int>(ResourceType::PclMacro);
+  items.push_back(item);
+  test::RecordingUi ui;
+  JobContext job;
+  job.ui = &ui;
+
+  int result = -1;
+  progressWatch().byteCounter = 0;
+  std::thread worker([&] { result = DownloadToPrinters(job, printers, items); });
+  // Cancel once the first printer has taken its first bytes.
+  for (int i = 0; i < 1000 && progressWatch().byteCounter == 0; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  RequestCancel(progressWatch());
+  worker.join();
+  {
+    std::lock_guard<std::mutex> hold(progressWatch().lock);
+    progressWatch().cancelRequested = 0;
+  }
+  EXPECT_EQ(result, 0);
+  EXPECT_TRUE(ui.shown.empty());
+  const std::string got = first.Received();
+  EXPECT_EQ(got.size(), StreamOf(item).size());
+  EXPECT_EQ(got, StreamOf(item));
+  EXPECT_EQ(second.Received(), "");
 }
 
 }  // namespace
