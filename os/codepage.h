@@ -9,4 +9,9 @@ namespace gc::os {
 // page's default character.
 char AnsiByteForUnit(uint16_t unit);
 
+#ifdef _WIN32
+// The same in a given Windows code page.
+char AnsiByteForUnitIn(unsigned codePage, uint16_t unit);
+#endif
+
 }  // namespace gc::os

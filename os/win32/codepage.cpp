@@ -4,18 +4,22 @@
 
 namespace gc::os {
 
-char AnsiByteForUnit(uint16_t unit) {
+char AnsiByteForUnitIn(unsigned codePage, uint16_t unit) {
   wchar_t wide = static_cast<wchar_t>(unit);
   char bytes[8];
   BOOL usedDefault = FALSE;
   // No best fit: a unit is either its own character or the default character.
-  int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, &wide, 1, bytes, sizeof bytes, nullptr,
-                              &usedDefault);
+  int n = WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, &wide, 1, bytes, sizeof bytes,
+                              nullptr, &usedDefault);
   if (n == 1) return bytes[0];
   // Double-byte forms do not fit one byte either.
   CPINFO info;
-  if (GetCPInfo(CP_ACP, &info)) return static_cast<char>(info.DefaultChar[0]);
+  if (GetCPInfo(codePage, &info)) return static_cast<char>(info.DefaultChar[0]);
   return '?';
+}
+
+char AnsiByteForUnit(uint16_t unit) {
+  return AnsiByteForUnitIn(CP_ACP, unit);
 }
 
 }  // namespace gc::os
