@@ -1,0 +1,48 @@
+#include "items/recognize.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "jobs/streams.h"
+#include "tests/support/files.h"
+#include "tests/support/recording_ui.h"
+
+namespace gc {
+namespace {
+
+// What a file becomes when it is added: TrueType first, then a PCL5 soft font,
+// and anything else is a macro; a TrueType file that cannot be used is refused.
+TEST(RecognizeItem, KindOfEachFile) {
+  const std::string fonts = std::string(GC_TEST_FONTS) + "/";
+  const std::string samples = std::string(GC_SOURCE_TREE) + "/samples/";
+  struct Case {
+    std::string path;
+    int result;
+    ResourceType type;
+  } cases[] = {
+      {fonts + "regular.ttf", 0, ResourceType::TrueTypeFont},
+      {fonts + "format6.ttf", 0, ResourceType::TrueTypeFont},
+      {fonts + "format12.ttf", -1, {}},                // a subtable the writer does not convert
+      {fonts + "empty.ttf", -1, {}},                   // cannot be read as a font at all
+      {fonts + "cff.otf", 0, ResourceType::PclMacro},  // not TrueType, not a PCL font
+      {samples + "sample.sfp", 0, ResourceType::PclFont},
+      {samples + "logo.pcl", 0, ResourceType::PclMacro},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    test::RecordingUi ui;
+    DownloadItem item;
+    EXPECT_EQ(RecognizeItem(c.path, ItemList{}, ui, item), c.result);
+    if (c.result == 0) {
+      EXPECT_EQ(item.resourceType, static_cast<int>(c.type));
+      EXPECT_TRUE(ui.shown.empty());
+    } else {
+      ASSERT_EQ(ui.shown.size(), 1u);
+      EXPECT_EQ(ui.shown[0], "The font file is not supported format.");
+    }
+  }
+}
+
+}  // namespace
+}  // namespace gc
