@@ -86,7 +86,10 @@ SnmpQuery BroadcastQuery() {
   const char* to = std::getenv("GC_SNMP_BROADCAST_TO");
   if (!to) return query;
   // Loopback has no broadcast: the first address stands for it, and the
-  // others are asked beside it, as printers answering one broadcast.
+  // others are asked beside it, as printers answering one broadcast. A value
+  // that is not all loopback sends nothing rather than a real broadcast.
+  SnmpQuery nothing = query;
+  nothing.flags = 0;
   std::vector<uint32_t> targets;
   std::vector<std::string> texts;
   for (std::string_view rest = to; !rest.empty();) {
@@ -94,11 +97,11 @@ SnmpQuery BroadcastQuery() {
     const std::string text(rest.substr(0, comma));
     rest = comma == std::string_view::npos ? std::string_view() : rest.substr(comma + 1);
     uint32_t ip = 0;
-    if (!os::ParseIpv4(text.c_str(), &ip) || (ip >> 24) != 127) return query;
+    if (!os::ParseIpv4(text.c_str(), &ip) || (ip >> 24) != 127) return nothing;
     targets.push_back(ip);
     texts.push_back(text);
   }
-  if (targets.empty()) return query;
+  if (targets.empty()) return nothing;
   query.broadcastTarget = targets.front();
   if (texts.size() > 1) {
     query.flags |= kQueryAddresses;

@@ -17,8 +17,8 @@ void SaveNetworkPrinters(MainWindow& window);
 // Community "vandel"; GC_SNMP_PORT (window tests) replaces port 161.
 SnmpQuery PrinterQuery();
 // The same as a broadcast. GC_SNMP_BROADCAST_TO, a comma-separated list of
-// addresses in 127.0.0.0/8 (anything else is not taken), stands for the
-// printers a broadcast reaches, so that window tests stay on loopback.
+// addresses in 127.0.0.0/8, stands for the printers a broadcast reaches, so
+// that window tests stay on loopback; any other value sends no request at all.
 SnmpQuery BroadcastQuery();
 
 // The list box entry of an answer (before it is stored).
