@@ -18,6 +18,11 @@ struct FileFilter {
   const wchar_t* pattern;  // "*.lst"
 };
 
+// The flags of the commands that open or save a file of their own kind.
+inline constexpr DWORD kFileCommandFlags = OFN_OVERWRITEPROMPT | OFN_CREATEPROMPT |
+                                           OFN_HIDEREADONLY | OFN_PATHMUSTEXIST |
+                                           OFN_NOREADONLYRETURN;
+
 struct FileDialogRequest {
   HWND owner = nullptr;
   bool save = false;

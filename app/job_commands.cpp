@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "app/commands.h"
-#include "jobs/download_rules.h"
 #include "app/file_dialog.h"
 #include "app/main_window.h"
 #include "app/mapped_file.h"
@@ -14,6 +13,7 @@
 #include "app/test_macro_dialog.h"
 #include "app/window_ui.h"
 #include "items/registry_settings.h"
+#include "jobs/download_rules.h"
 #include "jobs/job_runner.h"
 #include "jobs/streams.h"
 #include "os/registry.h"
@@ -105,8 +105,7 @@ bool AskPrnFile(MainWindow& window, bool save, std::string* path) {
       window.dialog,
       save,
       {{kPrnFilesFilter, L"*.prn"}, {kAllFilesFilter, L"*.*"}},
-      OFN_OVERWRITEPROMPT | OFN_CREATEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST |
-          OFN_NOREADONLYRETURN,
+      kFileCommandFlags,
       // Without dot or wildcard: the dialog appends the text as it stands.
       L"prn",
       {},

@@ -25,8 +25,7 @@ bool AskSettingPath(MainWindow& window, bool save, std::string* path) {
       window.dialog,
       save,
       {{kSettingFiles, L"*.lst"}, {kAllFiles, L"*.*"}},
-      OFN_OVERWRITEPROMPT | OFN_CREATEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST |
-          OFN_NOREADONLYRETURN,
+      kFileCommandFlags,
       // Without dot or wildcard: the dialog appends the text as it stands.
       L"lst",
       {},

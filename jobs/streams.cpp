@@ -196,6 +196,11 @@ int WriteTrueTypeHead(ChannelWrite write, OutputChannel& channel, const char* do
                   [&] { return out.Format(kTrueTypeHeader, static_cast<int>(headerLength)); });
 }
 
+uint32_t TrueTypeHeadCommandsLength(int id, uint32_t headerLength) {
+  return FormattedLength(kFontId, id) +
+         FormattedLength(kTrueTypeHeader, static_cast<int>(headerLength));
+}
+
 int WriteTrueTypeTail(ChannelWrite write, OutputChannel& channel) {
   return Commands(write, channel).Put(kUel);
 }

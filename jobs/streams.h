@@ -26,6 +26,9 @@ int WritePclMacroItem(ChannelWrite write, OutputChannel& channel, const char* pa
 int WriteTrueTypeHead(ChannelWrite write, OutputChannel& channel, const char* downloadName, int id,
                       uint32_t headerLength, uint32_t bodyLength);
 int WriteTrueTypeTail(ChannelWrite write, OutputChannel& channel);
+// The bytes WriteTrueTypeHead writes after the FSDOWNLOAD line: the font ID
+// and font header commands, which the body length counts.
+uint32_t TrueTypeHeadCommandsLength(int id, uint32_t headerLength);
 int WriteDeleteAll(ChannelWrite write, OutputChannel& channel);
 std::string FormatTestMacro(int controlId);
 

@@ -3,8 +3,6 @@
 // same image: once counting, once writing.
 #include "truetype/convert.h"
 
-#include <cstdio>
-
 #include "jobs/streams.h"
 #include "os/ui.h"
 #include "truetype/soft_font.h"
@@ -24,11 +22,6 @@ bool SendsHeaderOnly(uint16_t format) {
   return format == 2 || format == 8 || format == 10 || format == 12;
 }
 
-size_t CommandLength(const char* format, long long value) {
-  char text[32];
-  return static_cast<size_t>(std::snprintf(text, sizeof text, format, value));
-}
-
 }  // namespace
 
 int ConvertTrueTypeFont(os::Ui* ui, ChannelWrite write, OutputChannel& channel, const char* path,
@@ -37,7 +30,7 @@ int ConvertTrueTypeFont(os::Ui* ui, ChannelWrite write, OutputChannel& channel, 
   if (int code = LoadFontFile(path, image); code != 0) return code;
   ParseTableDirectory(image);
 
-  Conversion c{image, downloadName, SelectCmapSubtable(image), 0, 0, 0, {}, false};
+  Conversion c(image, downloadName);
   auto refuse = [&] {
     if (ui) ui->ShowMessage(kMessageUnsupportedFont);
     return kUnsupportedFormat;
@@ -51,8 +44,8 @@ int ConvertTrueTypeFont(os::Ui* ui, ChannelWrite write, OutputChannel& channel, 
   WriteFontHeader(c, header);
   Sink payload;
   if (WritesCharacters(c.cmap.format)) WriteMappedGlyphs(c, payload);
-  uint64_t payloadCount = payload.count() + CommandLength("\x1b*c%lldD", fontId) +
-                          CommandLength("\x1b)s%lldW", static_cast<long long>(header.count()));
+  uint64_t payloadCount =
+      payload.count() + TrueTypeHeadCommandsLength(fontId, static_cast<uint32_t>(header.count()));
   if (c.glyphTooLarge || header.count() + payloadCount > 0xFFFFFFFFu) return refuse();
 
   Sink out(write, channel);

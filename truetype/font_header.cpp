@@ -90,25 +90,18 @@ uint16_t FixedPitch(const Conversion& c) {
 void NameAndTypeface(const Conversion& c, uint8_t* name16, uint16_t* typeface) {
   std::memset(name16, ' ', 16);
   *typeface = 0;
-  [&] {
-    std::string text;
-    int full = FindNameRecord(c.image, kNameFullName);
-    if (full >= 0) {
-      if (!DecodeNameRecord(c.image, full, &text)) return;
-      *typeface = TypefaceHash(text.data(), text.size());
-    }
-    uint16_t wanted = kNameFullName;  // also when there is no subfamily record
-    int subfamily = FindNameRecord(c.image, kNameSubfamily);
-    if (subfamily >= 0) {
-      if (!DecodeNameRecord(c.image, subfamily, &text)) return;
-      if (IsRegularSubfamily(text)) wanted = kNameFamily;
-    }
-    int record = FindNameRecord(c.image, wanted);
-    if (record < 0) return;
-    if (!DecodeNameRecord(c.image, record, &text)) return;
-    if (*typeface == 0) *typeface = TypefaceHash(text.data(), text.size());
-    std::memcpy(name16, text.data(), text.size() < 16 ? text.size() : 16);
-  }();
+  std::string text;
+  int full = FindNameRecord(c.image, kNameFullName);
+  if (full >= 0) {
+    if (!DecodeNameRecord(c.image, full, &text)) return;
+    *typeface = TypefaceHash(text.data(), text.size());
+  }
+  uint16_t wanted;
+  if (!DisplayNameId(c.image, &wanted)) return;
+  int record = FindNameRecord(c.image, wanted);
+  if (record < 0 || !DecodeNameRecord(c.image, record, &text)) return;
+  if (*typeface == 0) *typeface = TypefaceHash(text.data(), text.size());
+  std::memcpy(name16, text.data(), text.size() < 16 ? text.size() : 16);
 }
 
 // A name the printer cannot show is replaced by the download name.

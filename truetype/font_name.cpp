@@ -27,14 +27,8 @@ int ReadTrueTypeFontName(const char* path, char* buffer, size_t capacity) {
   if (!HasRequiredTables(image)) return -1;
   CmapFormatOfLastRead() = SelectCmapSubtable(image).format;
 
-  // Without a subfamily record the full name serves.
-  uint16_t wanted = kNameFullName;
-  int subfamily = FindNameRecord(image, kNameSubfamily);
-  if (subfamily >= 0) {
-    std::string text;
-    if (!DecodeNameRecord(image, subfamily, &text)) return 0;
-    if (IsRegularSubfamily(text)) wanted = kNameFamily;
-  }
+  uint16_t wanted;
+  if (!DisplayNameId(image, &wanted)) return 0;
   int record = FindNameRecord(image, wanted);
   if (record < 0) return capacity ? static_cast<int>(strnlen(buffer, capacity)) : 0;
   std::string name;

@@ -55,8 +55,14 @@ bool DecodeNameRecord(const FontImage& image, int record, std::string* text) {
   return false;
 }
 
-bool IsRegularSubfamily(const std::string& subfamily) {
-  return subfamily.compare(0, 7, "Regular") == 0;
+bool DisplayNameId(const FontImage& image, uint16_t* nameId) {
+  *nameId = kNameFullName;
+  int subfamily = FindNameRecord(image, kNameSubfamily);
+  if (subfamily < 0) return true;
+  std::string text;
+  if (!DecodeNameRecord(image, subfamily, &text)) return false;
+  if (text.compare(0, 7, "Regular") == 0) *nameId = kNameFamily;
+  return true;
 }
 
 uint16_t TypefaceHash(const char* text, size_t length) {

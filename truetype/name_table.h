@@ -23,8 +23,10 @@ int FindNameRecord(const FontImage& image, uint16_t nameId);
 // is not one that can be decoded.
 bool DecodeNameRecord(const FontImage& image, int record, std::string* text);
 
-// "Regular" in the first seven characters.
-bool IsRegularSubfamily(const std::string& subfamily);
+// The name ID a font goes by: the family name after a subfamily starting with
+// "Regular", else the full name (also when there is no subfamily record).
+// False when the subfamily record cannot be decoded.
+bool DisplayNameId(const FontImage& image, uint16_t* nameId);
 
 // A 16-bit typeface number from a name: 0xF000 to 0xFFFE.
 uint16_t TypefaceHash(const char* text, size_t length);

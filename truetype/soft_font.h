@@ -19,7 +19,6 @@ class Sink {
 
   bool counting() const { return write_ == nullptr; }
   uint64_t count() const { return count_; }
-  void Add(uint64_t length) { count_ += length; }
   int Put(const void* bytes, size_t length) {
     count_ += length;
     return write_ ? write_(*channel_, static_cast<const uint8_t*>(bytes), length) : 0;
@@ -48,6 +47,9 @@ class PendingGlyphSet {
 
 // The state one conversion shares between its passes.
 struct Conversion {
+  Conversion(const FontImage& font, const char* name)
+      : image(font), downloadName(name), cmap(SelectCmapSubtable(font)) {}
+
   const FontImage& image;
   const char* downloadName;
   CmapChoice cmap;
