@@ -29,17 +29,6 @@ constexpr int kNoSuchPrinter = 150, kAlreadyAdded = 151, kNotNetworkPrinter = 15
 constexpr int kAddTimeLimitMs = 1000;
 constexpr uint32_t kMibBufferSize = 10;
 
-// Address mode only when the text is the canonical dotted form of an
-// address: 192.168.001.5 or 10.1 are names.
-bool CanonicalAddress(const std::string& text) {
-  uint32_t ip = 0;
-  if (!os::ParseIpv4(text.c_str(), &ip)) return false;
-  char printed[16];
-  std::snprintf(printed, sizeof printed, "%u.%u.%u.%u", ip >> 24, (ip >> 16) & 255, (ip >> 8) & 255,
-                ip & 255);
-  return text == printed;
-}
-
 std::string ReadMib(const std::string& key) {
   return os::SystemProfile()
       .ReadString(program().configPath, "MIB", key, "NG")
@@ -152,7 +141,8 @@ void AddPrinter(MainWindow& window) {
     ui.ShowMessage(kNoPrinterText);
     return;
   }
-  const bool byAddress = CanonicalAddress(text);
+  // Address mode only for the canonical dotted form: 192.168.001.5 or 10.1 are names.
+  const bool byAddress = os::IsCanonicalIpv4(text);
   SnmpQuery query = byAddress ? PrinterQuery() : BroadcastQuery();
   query.timeLimitMs = kAddTimeLimitMs;
   if (byAddress) {

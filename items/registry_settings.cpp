@@ -25,16 +25,6 @@ std::string Numbered(const char* prefix, int n) {
   return text;
 }
 
-// The address must be what a canonical dotted form prints back.
-bool CanonicalIpv4(const std::string& text) {
-  uint32_t a;
-  if (!os::ParseIpv4(text.c_str(), &a)) return false;
-  char back[16];
-  std::snprintf(back, sizeof back, "%u.%u.%u.%u", a >> 24, (a >> 16) & 255, (a >> 8) & 255,
-                a & 255);
-  return text == back;
-}
-
 }  // namespace
 
 bool RegistrySettings::Create(os::RegKey parent, const char* name, os::RegKey* key,
@@ -104,7 +94,7 @@ int RegistrySettings::LoadValues(NetworkPrinterList& printers) {
         return -3;
       break;
     }
-    if (ip.empty() || !CanonicalIpv4(ip)) return -3;
+    if (ip.empty() || !os::IsCanonicalIpv4(ip)) return -3;
     if (ReadString(nameKey_, Numbered("NAME", n), kNameCapacity, &name) != os::kRegOk ||
         name.empty())
       return -3;

@@ -1,3 +1,5 @@
+#include <cstdio>
+
 #include "os/sockets.h"
 
 namespace gc::os {
@@ -24,6 +26,18 @@ bool ParseIpv4(const char* text, uint32_t* address) {
   if (*p != '\0') return false;
   *address = result;
   return true;
+}
+
+std::string Ipv4Text(uint32_t a) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%u.%u.%u.%u", a >> 24, (a >> 16) & 255, (a >> 8) & 255,
+                a & 255);
+  return text;
+}
+
+bool IsCanonicalIpv4(const std::string& text) {
+  uint32_t address;
+  return ParseIpv4(text.c_str(), &address) && Ipv4Text(address) == text;
 }
 
 }  // namespace gc::os

@@ -4,6 +4,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace gc::os {
 
@@ -42,5 +43,9 @@ SocketLayer& SystemSockets();
 
 // Dotted IPv4 text ("a.b.c.d", each 0-255) to a host-order address.
 bool ParseIpv4(const char* text, uint32_t* address);
+// A host-order address as dotted text.
+std::string Ipv4Text(uint32_t address);
+// The text is an address exactly as Ipv4Text prints it: "192.168.001.5" is not.
+bool IsCanonicalIpv4(const std::string& text);
 
 }  // namespace gc::os

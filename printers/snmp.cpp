@@ -59,13 +59,6 @@ class BerReader {
   size_t at_ = 0;
 };
 
-std::string Dotted(uint32_t a) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%u.%u.%u.%u", a >> 24, (a >> 16) & 255, (a >> 8) & 255,
-                a & 255);
-  return text;
-}
-
 struct Probe {
   os::UdpSocket socket;
   bool done = false;
@@ -104,7 +97,7 @@ int Collect(std::vector<Probe>& probes, bool broadcast, int timeLimitMs,
     if (n == 0) continue;
     try {
       std::optional<std::string> value = ParseSnmpAnswer(buffer, static_cast<size_t>(n));
-      std::string address = Dotted(from);
+      std::string address = os::Ipv4Text(from);
       bool known = false;
       for (const SnmpAnswer& a : *answers) known = known || a.address == address;
       if (value && !known) answers->push_back({*value, address, ""});
