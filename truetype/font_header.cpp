@@ -1,5 +1,6 @@
 // The font header of a TrueType-scalable soft font: the 72-byte descriptor,
 // then the CC, CP, GT and PA segments and the null segment with the checksum.
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <vector>
@@ -75,15 +76,27 @@ uint16_t FixedPitchXHeight(const Conversion& c) {
   if (!LookupGlyph(c.image, 'x', c.cmap, &glyph, &header)) return 0;
   return static_cast<uint16_t>(header.yMax() - header.yMin());
 }
+// The advance width of hmtx entry `glyph` (glyphs past the last entry share it).
+uint16_t AdvanceWidth(const FontImage& image, uint32_t glyph) {
+  uint32_t n = image.Table(Tag::Hhea).U16(34);
+  return image.Table(Tag::Hmtx).U16(4 * uint64_t{glyph < n ? glyph : n - 1});
+}
 uint16_t FixedPitch(const Conversion& c) {
-  ByteView hmtx = c.image.Table(Tag::Hmtx);
   uint32_t n = c.image.Table(Tag::Hhea).U16(34);
-  auto advance = [&](uint32_t entry) { return hmtx.U16(4 * uint64_t{entry}); };
-  if (n == 1 || n == 2) return advance(n - 1);
+  if (n == 1 || n == 2) return AdvanceWidth(c.image, n - 1);
   uint16_t glyph;
   GlyphHeader header;
   if (!LookupGlyph(c.image, 32, c.cmap, &glyph, &header)) return c.image.Table(Tag::Head).U16(18);
-  return advance(glyph < n ? glyph : n - 1);
+  return AdvanceWidth(c.image, glyph);
+}
+// The space is never sent, so the printer advances over it by the font's
+// default HMI, the pitch field: the width of the space, or a quarter em.
+uint16_t ProportionalPitch(const Conversion& c) {
+  uint16_t glyph;
+  GlyphHeader header;
+  uint16_t width = 0;
+  if (LookupGlyph(c.image, 32, c.cmap, &glyph, &header)) width = AdvanceWidth(c.image, glyph);
+  return width ? width : static_cast<uint16_t>(c.image.Table(Tag::Head).U16(18) / 4);
 }
 
 // The 16-byte font name and the typeface number for a font without PCLT.
@@ -126,7 +139,7 @@ Descriptor BuildDescriptor(const Conversion& c) {
   Descriptor d{};
   uint8_t* p = d.data();
   Put16(p + 0, kDescriptorSize);
-  p[2] = 15;
+  p[2] = c.headerFormat;
   p[3] = FontType(image);
   Put16(p + 8, static_cast<uint16_t>(head.S16(40) - head.S16(36)));
   Put16(p + 10, static_cast<uint16_t>(head.S16(42) - head.S16(38)));
@@ -154,6 +167,8 @@ Descriptor BuildDescriptor(const Conversion& c) {
     if (fixed) {
       Put16(p + 16, FixedPitch(c));
       Put16(p + 20, FixedPitchXHeight(c));
+    } else {
+      Put16(p + 16, ProportionalPitch(c));
     }
     uint16_t typeface;
     NameAndTypeface(c, p + 48, &typeface);
@@ -192,23 +207,28 @@ void Publish(const Descriptor& d) {
 }
 
 // Writes pieces and keeps the running checksum of the bytes it is asked to sum.
+// Format 15 gives each segment a 16-bit size, format 16 a 32-bit one.
 class HeaderOut {
  public:
-  explicit HeaderOut(Sink& out) : out_(out) {}
+  HeaderOut(Sink& out, uint8_t format) : out_(out), wideSizes_(format == 16) {}
   int Summed(const void* bytes, size_t length) {
     const uint8_t* b = static_cast<const uint8_t*>(bytes);
     for (size_t i = 0; i < length; ++i) sum_ = static_cast<uint8_t>(sum_ + b[i]);
     return out_.Put(bytes, length);
   }
   int Segment(const char id[2], uint32_t size) {
-    uint8_t h[4] = {static_cast<uint8_t>(id[0]), static_cast<uint8_t>(id[1])};
-    Put16(h + 2, size);
-    return Summed(h, 4);
+    uint8_t h[6] = {static_cast<uint8_t>(id[0]), static_cast<uint8_t>(id[1])};
+    if (wideSizes_)
+      Put32(h + 2, size);
+    else
+      Put16(h + 2, size);
+    return Summed(h, wideSizes_ ? 6 : 4);
   }
   uint8_t checksum() const { return static_cast<uint8_t>(256 - sum_); }
 
  private:
   Sink& out_;
+  bool wideSizes_;
   uint8_t sum_ = 0;
 };
 
@@ -248,19 +268,20 @@ int WriteGlobalTables(const FontImage& image, HeaderOut& out) {
 
 }  // namespace
 
-bool FontHeaderFits(const FontImage& image) {
+uint8_t FontHeaderFormat(const FontImage& image) {
+  uint64_t largest = GlobalTablesLength(image);
   std::string copyright;
-  if (image.Has(Tag::Pclt) && CopyrightText(image, &copyright) &&
-      Rounded4(static_cast<uint32_t>(copyright.size())) > 0xFFFF)
-    return false;
-  return GlobalTablesLength(image) <= 0xFFFF;
+  if (image.Has(Tag::Pclt) && CopyrightText(image, &copyright))
+    largest = std::max<uint64_t>(largest, Rounded4(static_cast<uint32_t>(copyright.size())));
+  if (largest <= 0xFFFF) return 15;
+  return largest <= 0xFFFFFFFFu ? 16 : 0;
 }
 
 int WriteFontHeader(Conversion& c, Sink& sink) {
   const FontImage& image = c.image;
   Descriptor d = BuildDescriptor(c);
-  HeaderOut out(sink);
-  // Only the descriptor's last eight bytes count towards the checksum.
+  HeaderOut out(sink, c.headerFormat);
+  // The checksum covers everything from the descriptor's scale factor on.
   int code = sink.Put(d.data(), 64);
   if (code == 0) code = out.Summed(d.data() + 64, 8);
 
@@ -285,8 +306,13 @@ int WriteFontHeader(Conversion& c, Sink& sink) {
   std::memcpy(panose, image.Table(Tag::Os2).data() + 32, 10);
   if (code == 0) code = out.Summed(panose, sizeof panose);
 
-  uint8_t tail[6] = {0xFF, 0xFF, 0x00, 0x00, 0x00, out.checksum()};
-  if (code == 0) code = sink.Put(tail, sizeof tail);
+  // The null segment and the reserved byte are summed too: bytes 64 through the
+  // checksum byte add up to 0 modulo 256.
+  if (code == 0) code = out.Segment("\xFF\xFF", 0);
+  static constexpr uint8_t kReserved = 0;
+  if (code == 0) code = out.Summed(&kReserved, 1);
+  uint8_t checksum = out.checksum();
+  if (code == 0) code = sink.Put(&checksum, 1);
   if (code == 0 && !sink.counting()) Publish(d);
   return code;
 }

@@ -45,14 +45,22 @@ class PendingGlyphSet {
   uint8_t bits_[65536 / 8] = {};
 };
 
+// The font header format whose segment sizes carry the global-table ("GT") and
+// copyright ("CP") segments: 15 (16-bit sizes), 16 (32-bit sizes), or 0.
+uint8_t FontHeaderFormat(const FontImage& image);
+
 // The state one conversion shares between its passes.
 struct Conversion {
   Conversion(const FontImage& font, const char* name)
-      : image(font), downloadName(name), cmap(SelectCmapSubtable(font)) {}
+      : image(font),
+        downloadName(name),
+        cmap(SelectCmapSubtable(font)),
+        headerFormat(FontHeaderFormat(font)) {}
 
   const FontImage& image;
   const char* downloadName;
   CmapChoice cmap;
+  uint8_t headerFormat;      // 15, 16 for segments past 64 KB, 0 when none fits
   uint16_t lastCode = 0;     // the header's Last Code, found by the glyph walk
   uint16_t codeCounter = 0;  // codes a format 4 walk visited
   uint16_t highestCode = 0;  // highest code sent by the walk
@@ -60,8 +68,6 @@ struct Conversion {
   bool glyphTooLarge = false;  // a glyph that the 16-bit size fields cannot carry
 };
 
-// The global-table ("GT") and copyright ("CP") segments fit their 16-bit sizes.
-bool FontHeaderFits(const FontImage& image);
 
 // The descriptor and its segments. When writing, the descriptor also becomes
 // lastFontDescriptor once its last byte has gone out.

@@ -50,13 +50,10 @@ TEST(TrueTypeWriter, ResultsAndMessages) {
   EXPECT_EQ(ui.shown[0], "The font file is not supported format.");
   EXPECT_TRUE(written.empty());
 
-  // Sizes the format's 16-bit fields cannot carry: refused the same way.
-  for (const char* file : {"big_gt.ttf", "big_glyph.ttf"}) {
-    SCOPED_TRACE(file);
-    EXPECT_EQ(Convert(file, ui), 11);
-    EXPECT_EQ(ui.shown.back(), "The font file is not supported format.");
-    EXPECT_TRUE(written.empty());
-  }
+  // A glyph the characters' 16-bit size fields cannot carry: refused the same way.
+  EXPECT_EQ(Convert("big_glyph.ttf", ui), 11);
+  EXPECT_EQ(ui.shown.back(), "The font file is not supported format.");
+  EXPECT_TRUE(written.empty());
   ui.shown.clear();
 
   // Format 12: the header without characters and without the make-permanent command.
@@ -92,8 +89,7 @@ TEST(TrueTypeWriter, DescriptorWithoutPclt) {
   EXPECT_EQ(d.U16(fd::kCellHeight), 800);
   EXPECT_EQ(d.U8(fd::kSpacing), 1);
   EXPECT_EQ(d.U16(fd::kSymbolSet), 0);
-  EXPECT_EQ(d.U16(fd::kPitch), 0);  // proportional
-  EXPECT_EQ(d.U16(fd::kXHeight), 0);
+  EXPECT_EQ(d.U16(fd::kXHeight), 0);  // proportional
   EXPECT_EQ(d.U8(fd::kTypefaceLow), 0x39);  // TypefaceHash of the full name "abc"
   EXPECT_EQ(d.U8(fd::kTypefaceHigh), 0xF1);
   EXPECT_EQ(d.U8(fd::kQuality), 2);
@@ -145,6 +141,59 @@ TEST(TrueTypeWriter, FixedPitchRule) {
     EXPECT_EQ(Descriptor().U8(fd::kSpacing), 0);
     EXPECT_EQ(Descriptor().U16(fd::kPitch), c.pitch);
     EXPECT_EQ(Descriptor().U16(fd::kXHeight), c.xHeight);
+  }
+}
+
+// The pitch field is the default HMI: the advance over characters the font
+// does not hold, the never-sent space among them.
+TEST(TrueTypeWriter, PitchIsTheDefaultHmi) {
+  struct Case {
+    const char* file;
+    uint16_t pitch;
+  } cases[] = {
+      {"regular.ttf", 250},   // proportional: the space's advance
+      {"no_space.ttf", 250},  // no space at all: a quarter of the 1000-unit em
+      {"pclt.ttf", 600},      // PCLT's own pitch
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    test::RecordingUi ui;
+    ASSERT_EQ(Convert(c.file, ui), 0);
+    EXPECT_EQ(Descriptor().U16(fd::kPitch), c.pitch);
+  }
+}
+
+// Bytes 64 through the checksum byte sum to 0 modulo 256, null segment
+// included; segments of 64 KB and more take format 16's 32-bit sizes.
+TEST(TrueTypeWriter, HeaderChecksumAndFormat) {
+  struct Case {
+    const char* file;
+    int format;
+  } cases[] = {{"regular.ttf", 15}, {"pclt.ttf", 15}, {"big_gt.ttf", 16}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    test::RecordingUi ui;
+    ASSERT_EQ(Convert(c.file, ui), 0);
+    size_t command = written.find("\x1b)s");
+    ASSERT_NE(command, std::string::npos);
+    size_t data = written.find('W', command) + 1;
+    size_t length = std::stoul(written.substr(command + 3));
+    std::string header = written.substr(data, length);
+    ASSERT_EQ(header.size(), length);
+    EXPECT_EQ(static_cast<uint8_t>(header[2]), c.format);
+    EXPECT_EQ(Descriptor().U8(fd::kHeaderFormat), c.format);
+    unsigned sum = 0;
+    for (size_t i = 64; i < header.size(); ++i) sum += static_cast<uint8_t>(header[i]);
+    EXPECT_EQ(sum % 256, 0u);
+    // The segments chain to the null segment two bytes before the end.
+    size_t sizeBytes = c.format == 16 ? 4 : 2, at = 72;
+    while (header.compare(at, 2, "\xff\xff") != 0) {
+      size_t size = 0;
+      for (size_t i = 0; i < sizeBytes; ++i) size = size << 8 | static_cast<uint8_t>(header[at + 2 + i]);
+      at += 2 + sizeBytes + size;
+      ASSERT_LT(at, header.size());
+    }
+    EXPECT_EQ(header.substr(at + 2), std::string(sizeBytes + 1, '\0') + header.back());
   }
 }
 
