@@ -1,5 +1,6 @@
 // Download items: one resource file, its name on the printer and its control ID.
 #pragma once
+#include <cstdint>
 #include <list>
 #include <string>
 
@@ -18,6 +19,7 @@ struct DownloadItem {
   std::string idText;
   int resourceType = 0;
   int controlId = 0;
+  uint32_t face = 0;  // the face of a TrueType collection that is sent
 };
 
 // In sending order.

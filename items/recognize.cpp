@@ -5,6 +5,7 @@
 #include "items/proposal.h"
 #include "pcl/font_descriptor.h"
 #include "resources/messages.h"
+#include "truetype/font_kind.h"
 #include "truetype/font_name.h"
 
 namespace gc {
@@ -12,6 +13,15 @@ namespace gc {
 namespace {
 constexpr int kUnsupportedFont = 158;
 constexpr int kIdOverlaps = 143;
+
+// A collection whose face is not TrueType, a CFF or web font, a Type 1 font, a
+// TrueType file that lost its tables: sent as a macro it would only fill the
+// printer's disk.
+bool IsFontFileWeCannotSend(const std::string& path) {
+  FontFileKind kind;
+  uint32_t faces;
+  return IdentifyFontFileAt(path.c_str(), &kind, &faces) && kind != FontFileKind::NotAFont;
+}
 }  // namespace
 
 void FillItemTexts(DownloadItem& item) {
@@ -23,15 +33,17 @@ void FillItemTexts(DownloadItem& item) {
                     : std::to_string(item.controlId);
 }
 
-int RecognizeItem(const std::string& path, const ItemList& items, os::Ui& ui, DownloadItem& item) {
+int RecognizeItem(const std::string& path, const ItemList& items, os::Ui& ui, DownloadItem& item,
+                  uint32_t face) {
   item = DownloadItem{};
   item.filePath = path;
+  item.face = face;
   FontState& fonts = fontState();
   fonts.scannedFontIdSeen = 0;
   fonts.scannedFontId = -1;
 
   char name[201] = {};
-  int tt = ReadTrueTypeFontName(path.c_str(), name, sizeof name);
+  int tt = ReadTrueTypeFontName(path.c_str(), name, sizeof name, face);
   if (tt >= 0) {
     int format = lastCmapFormat();
     if (format != 0 && format != 4 && format != 6) {
@@ -40,6 +52,9 @@ int RecognizeItem(const std::string& path, const ItemList& items, os::Ui& ui, Do
     }
     item.resourceType = static_cast<int>(ResourceType::TrueTypeFont);
   } else if (tt == -3) {
+    ui.ShowMessage(kUnsupportedFont);
+    return -1;
+  } else if (IsFontFileWeCannotSend(path)) {
     ui.ShowMessage(kUnsupportedFont);
     return -1;
   } else {

@@ -8,9 +8,12 @@
 
 namespace gc {
 
-// Fills `item` (path, type, proposed name, ID and texts). Returns 0, or -1 after
-// showing message 158 for a font file that cannot be used.
-int RecognizeItem(const std::string& path, const ItemList& items, os::Ui& ui, DownloadItem& item);
+// Fills `item` (path, type, proposed name, ID and texts); a TrueType collection
+// is read at face `face`. Returns 0, or -1 after showing message 158 for a
+// font file that cannot be used: font files that cannot be converted are
+// refused, never taken for macros.
+int RecognizeItem(const std::string& path, const ItemList& items, os::Ui& ui, DownloadItem& item,
+                  uint32_t face = 0);
 
 // Fills the column texts from the final type and ID.
 void FillItemTexts(DownloadItem& item);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "jobs/streams.h"
 #include "tests/support/files.h"
@@ -12,7 +13,8 @@ namespace gc {
 namespace {
 
 // What a file becomes when it is added: TrueType first, then a PCL5 soft font,
-// and anything else is a macro; a TrueType file that cannot be used is refused.
+// and anything else is a macro; a font file that cannot be converted is
+// refused, never taken for a macro.
 TEST(RecognizeItem, KindOfEachFile) {
   const std::string fonts = std::string(GC_TEST_FONTS) + "/";
   const std::string samples = std::string(GC_SOURCE_TREE) + "/samples/";
@@ -25,7 +27,14 @@ TEST(RecognizeItem, KindOfEachFile) {
       {fonts + "format6.ttf", 0, ResourceType::TrueTypeFont},
       {fonts + "format12.ttf", -1, {}},                // a subtable the writer does not convert
       {fonts + "empty.ttf", -1, {}},                   // cannot be read as a font at all
-      {fonts + "cff.otf", 0, ResourceType::PclMacro},  // not TrueType, not a PCL font
+      {fonts + "collection.ttc", 0, ResourceType::TrueTypeFont},  // its first face
+      {fonts + "cff.otf", -1, {}},                     // PostScript outlines
+      {fonts + "web.woff", -1, {}},
+      {fonts + "web.woff2", -1, {}},
+      {fonts + "type1.pfb", -1, {}},
+      {fonts + "type1.pfa", -1, {}},
+      {fonts + "no_glyf.ttf", -1, {}},                 // a TrueType file missing a table
+      {fonts + "sfnt_like.pcl", 0, ResourceType::PclMacro},  // no directory behind the version
       {samples + "sample.sfp", 0, ResourceType::PclFont},
       {samples + "logo.pcl", 0, ResourceType::PclMacro},
   };
@@ -42,6 +51,18 @@ TEST(RecognizeItem, KindOfEachFile) {
       EXPECT_EQ(ui.shown[0], "The font file is not supported format.");
     }
   }
+}
+
+// A collection's later face is read as itself; a face it lacks is refused.
+TEST(RecognizeItem, FaceOfACollection) {
+  const std::string collection = std::string(GC_TEST_FONTS) + "/collection.ttc";
+  test::RecordingUi ui;
+  DownloadItem item;
+  ASSERT_EQ(RecognizeItem(collection, ItemList{}, ui, item, 1), 0);
+  EXPECT_EQ(item.resourceType, static_cast<int>(ResourceType::TrueTypeFont));
+  EXPECT_EQ(item.face, 1u);
+  EXPECT_EQ(RecognizeItem(collection, ItemList{}, ui, item, 2), -1);
+  EXPECT_EQ(ui.shown, std::vector<std::string>{"The font file is not supported format."});
 }
 
 }  // namespace

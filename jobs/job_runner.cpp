@@ -72,7 +72,7 @@ int DownloadToPrinters(const JobContext& job, const std::vector<PrinterTarget>& 
     for (const DownloadItem& item : items) {
       downloadSizeTotal() = 0;
       if (WriteItem(job.ui, item.resourceType, item.filePath.c_str(), item.downloadName.c_str(),
-                    item.controlId, WriterFor(channel.kind), channel) != 0)
+                    item.controlId, WriterFor(channel.kind), channel, item.face) != 0)
         return kDownloadFailed;
       // The page follows the item on the same connection and selects the new font.
       if (job.charsPerLine > 0 &&
@@ -112,7 +112,7 @@ int ExportItems(const JobContext& job, const ItemList& items, const std::string&
   channel.file = &file;
   for (const DownloadItem& item : items) {
     if (WriteItem(job.ui, item.resourceType, item.filePath.c_str(), item.downloadName.c_str(),
-                  item.controlId, FileWrite, channel) != 0) {
+                  item.controlId, FileWrite, channel, item.face) != 0) {
       file.Close();
       RemoveFile(path.c_str());
       return Fail(job, kFileWriteFailure);

@@ -84,7 +84,7 @@ uint32_t& downloadSizeTotal() {
 }
 
 int WriteItem(os::Ui* ui, int resourceType, const char* filePath, const char* downloadName,
-              int controlId, ChannelWrite write, OutputChannel& channel) {
+              int controlId, ChannelWrite write, OutputChannel& channel, uint32_t face) {
   int code;
   switch (resourceType) {
     case static_cast<int>(ResourceType::PclMacro):
@@ -96,7 +96,7 @@ int WriteItem(os::Ui* ui, int resourceType, const char* filePath, const char* do
       code = WritePclFontItem(write, channel, filePath, downloadName, controlId);
       break;
     case static_cast<int>(ResourceType::TrueTypeFont):
-      code = ConvertTrueTypeFont(ui, write, channel, filePath, downloadName, controlId);
+      code = ConvertTrueTypeFont(ui, write, channel, filePath, downloadName, controlId, face);
       break;
     default:
       return 8;

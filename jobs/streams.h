@@ -17,8 +17,9 @@ enum class ResourceType : int { PclMacro = 0, PostScriptFont = 1, PclFont = 2, T
 // Program-wide: the SIZE that the last font stream announced.
 uint32_t& downloadSizeTotal();
 
+// `face` chooses the face of a TrueType collection.
 int WriteItem(os::Ui* ui, int resourceType, const char* filePath, const char* downloadName,
-              int controlId, ChannelWrite write, OutputChannel& channel);
+              int controlId, ChannelWrite write, OutputChannel& channel, uint32_t face = 0);
 int WritePclFontItem(ChannelWrite write, OutputChannel& channel, const char* path,
                      const char* downloadName, int id);
 int WritePclMacroItem(ChannelWrite write, OutputChannel& channel, const char* path,

@@ -25,19 +25,19 @@ bool SendsHeaderOnly(uint16_t format) {
 }  // namespace
 
 int ConvertTrueTypeFont(os::Ui* ui, ChannelWrite write, OutputChannel& channel, const char* path,
-                        const char* downloadName, int fontId) {
+                        const char* downloadName, int fontId, uint32_t face) {
   FontImage image;
   if (int code = LoadFontFile(path, image); code != 0) return code;
-  ParseTableDirectory(image);
+  ParseTableDirectory(image, face);
 
   Conversion c(image, downloadName);
   auto refuse = [&] {
     if (ui) ui->ShowMessage(kMessageUnsupportedFont);
     return kUnsupportedFormat;
   };
-  // A file that changed since it was added, or tables that the format's 16-bit
-  // sizes cannot carry, would give the printer a broken font.
-  if (!HasRequiredTables(image) || !FontHeaderFits(image)) return refuse();
+  // A file that changed since it was added, or tables that no header format's
+  // sizes can carry, would give the printer a broken font.
+  if (!HasRequiredTables(image) || c.headerFormat == 0) return refuse();
   if (!WritesCharacters(c.cmap.format) && !SendsHeaderOnly(c.cmap.format)) return refuse();
 
   Sink header;
@@ -46,7 +46,9 @@ int ConvertTrueTypeFont(os::Ui* ui, ChannelWrite write, OutputChannel& channel, 
   if (WritesCharacters(c.cmap.format)) WriteMappedGlyphs(c, payload);
   uint64_t payloadCount =
       payload.count() + TrueTypeHeadCommandsLength(fontId, static_cast<uint32_t>(header.count()));
-  if (c.glyphTooLarge || header.count() + payloadCount > 0xFFFFFFFFu) return refuse();
+  // A glyph's 16-bit size fields, the header command's value and the PJL SIZE bound the rest.
+  if (c.glyphTooLarge || header.count() > 0x7FFFFFFF || header.count() + payloadCount > 0xFFFFFFFFu)
+    return refuse();
 
   Sink out(write, channel);
   if (WriteTrueTypeHead(write, channel, downloadName, fontId, static_cast<uint32_t>(header.count()),

@@ -2,6 +2,7 @@
 
 #include "os/file.h"
 #include "truetype/cmap.h"
+#include "truetype/font_kind.h"
 #include "truetype/name_table.h"
 
 namespace gc {
@@ -83,14 +84,17 @@ int LoadFontFile(const char* path, FontImage& image) {
   return 0;
 }
 
-void ParseTableDirectory(FontImage& image) {
+void ParseTableDirectory(FontImage& image, uint32_t face) {
   for (TableRef& ref : image.tables) ref = TableRef{};
   ByteView file = image.All();
-  uint32_t numTables = file.U16(4);
+  // A collection's faces each have a directory; table offsets count from the file's start.
+  uint64_t directory;
+  if (!FaceDirectory(file, face, &directory)) return;
+  uint32_t numTables = file.U16(directory + 4);
   if (numTables == 0 || uint64_t{numTables} * 16 >= file.size()) return;
-  if (!file.Has(12, uint64_t{numTables} * 16)) return;
+  if (!file.Has(directory + 12, uint64_t{numTables} * 16)) return;
   for (uint32_t i = 0; i < numTables; ++i) {
-    uint64_t at = 12 + 16 * uint64_t{i};
+    uint64_t at = directory + 12 + 16 * uint64_t{i};
     uint32_t tag = file.U32(at);
     for (int t = 0; t < kTagCount; ++t) {
       if (tag != TagValue(static_cast<Tag>(t))) continue;

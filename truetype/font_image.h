@@ -50,10 +50,11 @@ struct FontImage {
 // beyond 32 bits), 4 (empty) or 5 (cannot be read whole).
 int LoadFontFile(const char* path, FontImage& image);
 
-// Fills the table set from the directory. A table that lies outside the file,
-// or whose records (cmap subtables, name strings, loca entries, metrics) run
-// past its end, is left out, so every table present can be read as described.
-void ParseTableDirectory(FontImage& image);
+// Fills the table set from the directory of face `face` (0 unless the file is
+// a collection). A table that lies outside the file, or whose records (cmap
+// subtables, name strings, loca entries, metrics) run past its end, is left
+// out, so every table present can be read as described. No such face: no tables.
+void ParseTableDirectory(FontImage& image, uint32_t face = 0);
 
 // All ten tables the conversion needs are present.
 bool HasRequiredTables(const FontImage& image);

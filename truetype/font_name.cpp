@@ -20,10 +20,10 @@ int lastCmapFormat() {
   return CmapFormatOfLastRead();
 }
 
-int ReadTrueTypeFontName(const char* path, char* buffer, size_t capacity) {
+int ReadTrueTypeFontName(const char* path, char* buffer, size_t capacity, uint32_t face) {
   FontImage image;
   if (LoadFontFile(path, image) != 0) return -3;
-  ParseTableDirectory(image);
+  ParseTableDirectory(image, face);
   if (!HasRequiredTables(image)) return -1;
   CmapFormatOfLastRead() = SelectCmapSubtable(image).format;
 

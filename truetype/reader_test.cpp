@@ -35,7 +35,7 @@ TEST(TrueTypeReader, DisplayNames) {
       {"format0.ttf", 5, "Plain", 0},
       {"format6.ttf", 5, "Plain", 6},
       {"cff.otf", -1, "", -1},  // no glyf and loca
-      {"collection.ttc", -1, "", -1},
+      {"collection.ttc", 5, "Plain", 4},  // the first face
       {"empty.ttf", -3, "", -1},
       {"no_such_font.ttf", -3, "", -1},
   };
@@ -47,6 +47,18 @@ TEST(TrueTypeReader, DisplayNames) {
     if (c.cmapFormat >= 0) {
       EXPECT_EQ(lastCmapFormat(), c.cmapFormat);
     }
+  }
+}
+
+TEST(TrueTypeReader, FacesOfACollection) {
+  char buffer[201] = {};
+  EXPECT_EQ(ReadTrueTypeFontName(Font("collection.ttc").c_str(), buffer, sizeof buffer, 1), 10);
+  EXPECT_EQ(std::string(buffer), "Plain Bold");
+  // No such face, and no second face in a single font: no tables at all.
+  for (const char* file : {"collection.ttc", "regular.ttf"}) {
+    SCOPED_TRACE(file);
+    char none[201] = {};
+    EXPECT_EQ(ReadTrueTypeFontName(Font(file).c_str(), none, sizeof none, 2), -1);
   }
 }
 

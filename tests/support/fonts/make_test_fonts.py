@@ -77,11 +77,11 @@ def subtable(fmt, platform, encoding, mapping):
 
 def build(path, names=None, advance=None, fixed=False, os2_version=4, empty_notdef=False,
           cmaps=None, extras=False, pclt=None, name_records=None, pads=0, cvt_size=3,
-          zigzag=0):
+          zigzag=0, codes=CODES, flavor=None):
     fb = FontBuilder(unitsPerEm=1000, isTTF=True)
     order = ORDER + ["pad%02d" % i for i in range(pads)]
     fb.setupGlyphOrder(order)
-    fb.setupCharacterMap(CODES)
+    fb.setupCharacterMap(codes)
     outlines = glyphs(empty_notdef)
     for i in range(pads):
         outlines["pad%02d" % i] = box(0, 0, 100 + i, 100)
@@ -130,6 +130,7 @@ def build(path, names=None, advance=None, fixed=False, os2_version=4, empty_notd
             fields["symbolSet"], fields["typeFace"], fields["complement"], fields["fileName"],
             fields["strokeWeight"], fields["widthType"], fields["serifStyle"], 0)
         font["PCLT"] = table
+    font.flavor = flavor
     font.save(path)
     return font
 
@@ -195,6 +196,20 @@ def main(out):
     collection.fonts = [TTFont(out / "regular.ttf"), TTFont(out / "bold.ttf")]
     collection.save(out / "collection.ttc")
     (out / "empty.ttf").write_bytes(b"")
+
+    # No space: the default HMI falls back to a quarter em.
+    build(out / "no_space.ttf", codes={c: g for c, g in CODES.items() if c != 0x20})
+    # Font files that cannot be converted and must never pass for macros.
+    build(out / "web.woff", flavor="woff")
+    (out / "web.woff2").write_bytes(b"wOF2\0\1\0\0" + bytes(40))
+    type1 = b"%!PS-AdobeFont-1.0: TestType1 001.000\n/FontName /TestType1 def\n"
+    (out / "type1.pfa").write_bytes(type1)
+    (out / "type1.pfb").write_bytes(b"\x80\x01" + struct.pack("<L", len(type1)) + type1 +
+                                    b"\x80\x03")
+    regular = (out / "regular.ttf").read_bytes()
+    (out / "no_glyf.ttf").write_bytes(regular.replace(b"glyf", b"gly_", 1))
+    # Starts like an sfnt, but no table directory fits: an ordinary file.
+    (out / "sfnt_like.pcl").write_bytes(b"\0\1\0\0\xff\xff" + b"\x1b&a100H" * 4)
 
 
 if __name__ == "__main__":
