@@ -43,6 +43,8 @@ Args ParseArgs(int argc, char** argv) {
       a.snmpPort = value(arg);
     } else if (arg == "--sample") {
       a.sample = value(arg);
+    } else if (arg == "--face") {
+      a.face = value(arg);
     } else if (arg == "--list") {
       a.list = value(arg);
     } else if (arg.size() > 1 && arg[0] == '-' && arg != "-") {

@@ -16,6 +16,7 @@ struct Args {
   std::optional<std::string> name, id, type;
   std::optional<std::string> list;    // a setting file as the item list
   std::optional<std::string> sample;  // characters per line of font sample pages
+  std::optional<std::string> face;    // the face of TrueType collections
   // search
   std::vector<std::string> addresses;
   std::optional<std::string> community, timeout, broadcastTo, snmpPort, filter;

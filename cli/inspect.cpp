@@ -5,8 +5,12 @@
 #include <string_view>
 
 #include "items/recognize.h"
+#include "jobs/streams.h"
 #include "os/file.h"
 #include "pcl/font_descriptor.h"
+#include "sample/font_sample.h"
+#include "truetype/convert.h"
+#include "truetype/font_kind.h"
 #include "truetype/font_name.h"
 
 namespace gc::cli {
@@ -42,6 +46,22 @@ std::string PjlValue(std::string_view line, std::string_view key) {
   return std::string(line.substr(at, end == std::string_view::npos ? end : end - at));
 }
 
+// What a stored file's payload makes of itself: its first command gives the
+// font or macro its ID.
+std::string PayloadId(std::string_view payload) {
+  auto number = [&](std::string_view prefix, char end, const char* what) -> std::string {
+    if (payload.substr(0, prefix.size()) != prefix) return "";
+    size_t stop = payload.find(end, prefix.size());
+    std::string_view digits = payload.substr(prefix.size(), stop - prefix.size());
+    if (stop == std::string_view::npos || digits.empty() || digits.size() > 5 ||
+        digits.find_first_not_of("0123456789") != std::string_view::npos)
+      return "";
+    return std::string(": ") + what + " " + std::string(digits);
+  };
+  std::string id = number("\x1b*c", 'D', "font ID");
+  return id.empty() ? number("\x1b&f", 'y', "macro ID") : id;
+}
+
 // Lists the PJL file operations of a download stream.
 int InspectStream(const std::string& path, std::string_view s) {
   std::printf("%s: PJL/PCL download stream, %zu bytes\n", path.c_str(), s.size());
@@ -63,8 +83,9 @@ int InspectStream(const std::string& path, std::string_view s) {
         unsigned long long size = std::strtoull(PjlValue(text, "SIZE=").c_str(), nullptr, 10);
         bool exact = at + size <= s.size() && s.substr(at + size, kUel.size()) == kUel;
         if (!exact) ++wrong;
-        std::printf("  FSDOWNLOAD %s SIZE=%llu %s\n", name.c_str(), size,
-                    exact ? "(exact)" : "(WRONG: not followed by UEL)");
+        std::printf("  FSDOWNLOAD %s SIZE=%llu %s%s\n", name.c_str(), size,
+                    exact ? "(exact)" : "(WRONG: not followed by UEL)",
+                    PayloadId(s.substr(at, size)).c_str());
         at = at + size <= s.size() ? at + size : s.size();
       } else if (text.size() > 5) {
         std::printf("  %s\n", std::string(text.substr(5)).c_str());
@@ -86,9 +107,78 @@ int InspectStream(const std::string& path, std::string_view s) {
   return wrong ? 1 : 0;
 }
 
+// Message boxes of the recognition stay silent: inspect says it in its own words.
+class QuietUi : public os::Ui {
+ public:
+  os::Answer ShowText(const std::string&, os::Buttons) override { return os::Answer::Ok; }
+  os::ErrorChoice ChooseOnError(const std::string&) override { return os::ErrorChoice::Stop; }
+};
+
+void ListFaces(const std::string& path, ByteView file) {
+  uint32_t faces = FaceCount(file);
+  std::printf("%s: TrueType collection of %u faces (glyphcast takes --face N; the program "
+              "converts face 0)\n",
+              path.c_str(), faces);
+  for (uint32_t face = 0; face < faces; ++face) {
+    char name[201] = {};
+    int n = ReadTrueTypeFontName(path.c_str(), name, sizeof name, face);
+    std::printf("  face %u: %s\n", face, n >= 0 ? name : "(not a TrueType face)");
+  }
+}
+
+int Discard(OutputChannel&, const uint8_t*, size_t) {
+  return 0;
+}
+
+// Converts without sending, for the descriptor the printer would receive.
+bool DescribeConversion(const DownloadItem& item) {
+  OutputChannel nowhere;
+  QuietUi quiet;
+  downloadSizeTotal() = 0;
+  if (ConvertTrueTypeFont(&quiet, Discard, nowhere, item.filePath.c_str(),
+                          item.downloadName.c_str(), item.controlId, item.face) != 0) {
+    std::printf("  cannot be converted: its tables do not fit the PCL font format\n");
+    return false;
+  }
+  const FontDescriptorRecord& d = fontState().lastFontDescriptor;
+  std::printf("  sent as a PCL TrueType soft font: header format %d, %s, %s, %u bytes on disk\n",
+              d.U8(fd::kHeaderFormat), d.U8(fd::kFontType) == 11 ? "unbound" : "bound",
+              d.U8(fd::kSpacing) ? "proportional" : "fixed pitch", downloadSizeTotal());
+  return true;
+}
+
+std::string Readable(const std::string& command) {
+  std::string text;
+  for (char c : command) {
+    if (c == '\x1b') text += text.empty() ? "ESC" : " ESC";
+    else text += c;
+  }
+  return text;
+}
+
+// How to reach the font once it is on the printer.
+void PrintSelection(const DownloadItem& item, const FontDescriptorRecord& d) {
+  std::printf("Once stored as %s with font ID %d, select it\n", item.downloadName.c_str(),
+              item.controlId);
+  std::printf("  by ID:          ESC(%dX\n", item.controlId);
+  std::string attributes = BuildSampleTexts(d).selectCommand;
+  if (UnboundFont(d)) {
+    // An unbound font maps text through the symbol set in force; the sample
+    // page's choice of Roman-8 fits neither Windows nor UTF-8 text.
+    attributes.erase(0, attributes.find("\x1b(s"));
+    std::printf("  by attributes:  %s (10.00v: 10 point; any height),\n", Readable(attributes).c_str());
+    std::printf("                  after a symbol set that fits the text: ESC(19U for Windows\n"
+                "                  Latin 1 (cp1252) text, ESC(18N with ESC&t83P for UTF-8 text\n");
+  } else if (!attributes.empty()) {
+    std::printf("  by attributes:  %s\n", Readable(attributes).c_str());
+  }
+  std::printf("  by name:        ESC&n%zuW, the byte 2, then \"%s\" (a font on the printer's disk)\n",
+              item.downloadName.size() + 1, item.downloadName.c_str());
+}
+
 }  // namespace
 
-int Inspect(const std::string& path) {
+int Inspect(const std::string& path, const InspectOptions& options) {
   std::string bytes;
   if (!ReadWhole(path, &bytes)) {
     std::fprintf(stderr, "glyphcast: cannot read %s\n", path.c_str());
@@ -97,32 +187,52 @@ int Inspect(const std::string& path) {
   std::string_view s = bytes;
   if (s.substr(0, kUel.size()) == kUel || s.substr(0, 4) == "@PJL") return InspectStream(path, s);
 
-  char name[201] = {};
-  int tt = ReadTrueTypeFontName(path.c_str(), name, sizeof name);
-  if (tt >= 0) {
-    std::printf("%s: TrueType font \"%s\" (cmap format %d)%s\n", path.c_str(), name,
-                lastCmapFormat(),
-                lastCmapFormat() == 0 || lastCmapFormat() == 4 || lastCmapFormat() == 6
-                    ? ""
-                    : ": not a supported format");
-    return 0;
-  }
-  if (tt == -3) {
-    std::printf("%s: a font file that cannot be used\n", path.c_str());
+  ByteView all(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+  FontFileKind kind = IdentifyFontFile(all, bytes.size());
+  if (kind == FontFileKind::Collection) ListFaces(path, all);
+  if (kind == FontFileKind::Collection && options.face >= FaceCount(all)) {
+    std::printf("%s: no face %u\n", path.c_str(), options.face);
     return 1;
   }
-  FontState& fonts = fontState();
-  fonts.scannedFontIdSeen = 0;
-  int n = ProbeFontName(path.c_str(), name, sizeof name);
-  if (n >= 0) {
-    const FontDescriptorRecord& d = fonts.lastFontDescriptor;
-    std::printf("%s: pure PCL5 soft font \"%.16s\" (header format %d)", path.c_str(), name,
-                d.U8(fd::kHeaderFormat));
-    if (fonts.scannedFontIdSeen) std::printf(", font ID command %d", fonts.scannedFontId);
-    std::printf("\n");
-    return 0;
+
+  // What adding the file to the list would make of it.
+  ItemList none;
+  DownloadItem item;
+  QuietUi quiet;
+  if (RecognizeItem(path, none, quiet, item, options.face) != 0) {
+    std::printf("%s: %s that cannot be converted: only fonts with TrueType outlines and a cmap "
+                "subtable of format 0, 4 or 6 can\n",
+                path.c_str(), kind == FontFileKind::NotAFont ? "a file" : FontKindName(kind));
+    return 1;
   }
-  std::printf("%s: PCL5 macro (not a pure soft font), %zu bytes\n", path.c_str(), bytes.size());
+  if (options.name) item.downloadName = *options.name;
+  if (options.id) item.controlId = *options.id;
+
+  char name[201] = {};
+  FontState& fonts = fontState();
+  switch (static_cast<ResourceType>(item.resourceType)) {
+    case ResourceType::TrueTypeFont: {
+      ReadTrueTypeFontName(path.c_str(), name, sizeof name, options.face);
+      std::printf("%s: TrueType font \"%s\" (cmap format %d)\n", path.c_str(), name,
+                  lastCmapFormat());
+      if (!DescribeConversion(item)) return 1;
+      break;
+    }
+    case ResourceType::PclFont:
+      std::printf("%s: pure PCL5 soft font \"%.16s\" (header format %d)", path.c_str(),
+                  reinterpret_cast<const char*>(fonts.lastFontDescriptor.bytes + fd::kFontName),
+                  fonts.lastFontDescriptor.U8(fd::kHeaderFormat));
+      if (fonts.scannedFontIdSeen) std::printf(", font ID command %d", fonts.scannedFontId);
+      std::printf("\n");
+      break;
+    default:
+      std::printf("%s: PCL5 macro (not a pure soft font), %zu bytes\n", path.c_str(),
+                  bytes.size());
+      std::printf("Once stored as %s with macro ID %d, run it with ESC&f%dY ESC&f2X\n",
+                  item.downloadName.c_str(), item.controlId, item.controlId);
+      return 0;
+  }
+  PrintSelection(item, fonts.lastFontDescriptor);
   return 0;
 }
 

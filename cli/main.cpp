@@ -1,4 +1,5 @@
 // glyphcast: the engine from the command line, for scripting and fleets.
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -18,6 +19,7 @@
 #include "os/file.h"
 #include "os/spooler.h"
 #include "printers/snmp.h"
+#include "truetype/font_kind.h"
 
 namespace gc::cli {
 namespace {
@@ -36,7 +38,8 @@ const char kUsage[] =
     "  test-macro --printer P... ID   run macro ID on the printers\n"
     "  send-file --printer P... FILE.prn\n"
     "                                 send a prepared stream unchanged\n"
-    "  inspect FILE                   say what a font, macro or .prn stream holds\n"
+    "  inspect FILE                   say what a font, macro or .prn stream holds, and\n"
+    "                                 how to select a font once it is installed\n"
     "  printers                       list the local spooler queues that queue:NAME reaches\n"
     "  search [--timeout MS] [--community TEXT] [--address A]...\n"
     "                                 find printers by SNMP (broadcast unless --address)\n"
@@ -58,13 +61,16 @@ struct CommandHelp {
 };
 const CommandHelp kHelp[] = {
     {"export",
-     "usage: glyphcast export -o OUT.prn [--name NAME] [--id ID] [--type font|macro] FILE...\n"
+     "usage: glyphcast export -o OUT.prn [--name NAME] [--id ID] [--type font|macro]\n"
+     "                        [--face N] FILE...\n"
      "       glyphcast export -o OUT.prn --list FILE.lst\n"
      "Writes each item's download stream, as a printer would receive it, into OUT.prn.\n"
-     "--name and --id apply to a single FILE; --type macro sends a font file as a macro.\n"},
+     "--name and --id apply to a single FILE; --type macro sends a font file as a macro;\n"
+     "--face N converts face N of a TrueType collection (.ttc; 0 unless given).\n"},
     {"download",
      "usage: glyphcast download --printer P [--printer P]... [--name NAME] [--id ID]\n"
-     "                          [--type font|macro] [--sample N] FILE...|--list FILE.lst\n"
+     "                          [--type font|macro] [--face N] [--sample N]\n"
+     "                          FILE...|--list FILE.lst\n"
      "Stores each item on every printer, in order; stops at the first failure.\n"
      "--sample N follows each font with a sample page of N characters per line (1-100).\n"},
     {"search",
@@ -89,10 +95,14 @@ const CommandHelp kHelp[] = {
      "Lists the local spooler queues and connections, one a line: the name, a tab and\n"
      "the port (for CUPS, the device URI without credentials).\n"},
     {"inspect",
-     "usage: glyphcast inspect FILE\n"
-     "Says whether FILE is a TrueType font, a pure PCL5 soft font (with its name and any\n"
-     "font ID command) or a macro; for a .prn stream lists the PJL file operations and\n"
-     "checks that every FSDOWNLOAD SIZE is exact (exit status 1 when one is not).\n"},
+     "usage: glyphcast inspect [--face N] [--name NAME] [--id ID] FILE\n"
+     "Says whether FILE is a TrueType font (listing the faces of a collection), a pure\n"
+     "PCL5 soft font (with its name and any font ID command) or a macro, and how to\n"
+     "select a font once it is stored under NAME and ID (the proposed ones unless\n"
+     "given). A font file that cannot be converted is named for what it is (exit status\n"
+     "1). For a .prn stream it lists the PJL file operations with each stored font's or\n"
+     "macro's ID, and checks that every FSDOWNLOAD SIZE is exact (exit status 1 when one\n"
+     "is not).\n"},
 };
 
 int Usage(const std::string& error) {
@@ -100,20 +110,66 @@ int Usage(const std::string& error) {
   return kExitUsage;
 }
 
+bool ParseFace(const Args& a, uint32_t* face) {
+  *face = 0;
+  if (!a.face) return true;
+  char* end = nullptr;
+  unsigned long n = std::strtoul(a.face->c_str(), &end, 10);
+  if (a.face->empty() || !std::isdigit(static_cast<unsigned char>(a.face->front())) || *end ||
+      n > 0xFFFF)
+    return false;
+  *face = static_cast<uint32_t>(n);
+  return true;
+}
+
+// A face other than the first exists only in a collection that has it.
+int CheckFace(const std::string& path, uint32_t face) {
+  FontFileKind kind;
+  uint32_t faces = 0;
+  if (face == 0 || !IdentifyFontFileAt(path.c_str(), &kind, &faces)) return kExitOk;
+  if (kind != FontFileKind::Collection) {
+    std::fprintf(stderr, "glyphcast: %s: --face %u: not a font collection\n", path.c_str(), face);
+    return kExitFailed;
+  }
+  if (face >= faces) {
+    std::fprintf(stderr, "glyphcast: %s: --face %u: the collection has faces 0 to %u\n",
+                 path.c_str(), face, faces ? faces - 1 : 0);
+    return kExitFailed;
+  }
+  return kExitOk;
+}
+
+// After message 158: what kind of font the file is, when that is the reason.
+void ExplainRefusal(const std::string& path) {
+  FontFileKind kind;
+  uint32_t faces;
+  if (!IdentifyFontFileAt(path.c_str(), &kind, &faces) || kind == FontFileKind::NotAFont) return;
+  std::fprintf(stderr,
+               "glyphcast: %s is %s; only fonts with TrueType outlines (cmap format 0, 4 or 6) "
+               "can be converted\n",
+               path.c_str(), FontKindName(kind));
+}
+
 // Items from a setting file (--list) or from the files, proposed and checked
 // as the add-to-list dialog checks them.
 int BuildItems(const Args& a, ConsoleUi& ui, ItemList& items) {
   if (a.list) {
-    if (!a.files.empty() || a.name || a.id || a.type)
+    if (!a.files.empty() || a.name || a.id || a.type || a.face)
       return Usage("--list takes no FILE and no item options");
     return ImportSettings(*a.list, items, itemState().lastItemFolder, ui) ? kExitFailed : kExitOk;
   }
   if (a.files.empty()) return Usage("no item file given");
   if ((a.name || a.id) && a.files.size() > 1) return Usage("--name and --id take a single FILE");
   if (a.type && *a.type != "font" && *a.type != "macro") return Usage("--type is font or macro");
+  uint32_t face = 0;
+  if (!ParseFace(a, &face)) return Usage("--face is a number from 0");
   for (const std::string& path : a.files) {
+    if (int rc = CheckFace(path, face)) return rc;
     DownloadItem item;
-    if (RecognizeItem(path, items, ui, item) != 0) return kExitFailed;
+    if (RecognizeItem(path, items, ui, item, face) != 0) {
+      ExplainRefusal(path);
+      return kExitFailed;
+    }
     bool isFont = item.resourceType != static_cast<int>(ResourceType::PclMacro);
     if (a.type && *a.type == "font" && !isFont) {
       std::fprintf(stderr, "glyphcast: %s is not a font file; it can be sent as a macro only\n",
@@ -228,7 +284,15 @@ int Run(const Args& a) {
 
   if (a.command == "inspect") {
     if (a.files.size() != 1) return Usage("inspect takes one FILE");
-    return Inspect(a.files.front());
+    InspectOptions options;
+    if (!ParseFace(a, &options.face)) return Usage("--face is a number from 0");
+    options.name = a.name;
+    if (a.id) {
+      int id = 0;
+      if (!ControlIdTextValid(*a.id, &id)) return ui.ShowMessage(131), kExitFailed;
+      options.id = id;
+    }
+    return Inspect(a.files.front(), options);
   }
   if (a.command == "printers") {
     if (!a.files.empty()) return Usage("printers takes no argument");
@@ -240,6 +304,8 @@ int Run(const Args& a) {
   }
   if (a.command == "list-save") {
     if (a.output.empty()) return Usage("list-save needs -o FILE.lst");
+    // A setting file names files, not faces.
+    if (a.face && *a.face != "0") return Usage("a setting file cannot hold a collection's face");
     ItemList items;
     if (int rc = BuildItems(a, ui, items)) return rc;
     return ExportSettings(a.output, items, itemState().lastItemFolder, ui) ? kExitFailed : kExitOk;

@@ -126,6 +126,10 @@ void BuildUnbound(SampleTexts& t, const FontDescriptorRecord& d) {
 
 }  // namespace
 
+bool UnboundFont(const FontDescriptorRecord& descriptor) {
+  return RuleFor(descriptor) == Rule::Unbound;
+}
+
 SampleTexts BuildSampleTexts(const FontDescriptorRecord& descriptor) {
   SampleTexts texts;
   switch (RuleFor(descriptor)) {

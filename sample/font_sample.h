@@ -16,6 +16,9 @@ struct SampleTexts {
   std::string lineSpacingCommand;  // line spacing for the sample rows
 };
 
+// An unbound scalable font: the printer maps text through any symbol set.
+bool UnboundFont(const FontDescriptorRecord& descriptor);
+
 // All three stay empty for a header format that names no known font kind.
 SampleTexts BuildSampleTexts(const FontDescriptorRecord& descriptor);
 
