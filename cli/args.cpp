@@ -31,6 +31,14 @@ Args ParseArgs(int argc, char** argv) {
       a.type = value(arg);
     } else if (arg == "--address") {
       if (auto v = value(arg)) a.addresses.push_back(*v);
+    } else if (arg == "--range") {
+      if (auto v = value(arg)) a.ranges.push_back(*v);
+    } else if (arg == "--snmp-version") {
+      a.snmpVersion = value(arg);
+    } else if (arg == "--format") {
+      a.format = value(arg);
+    } else if (arg == "--rate") {
+      a.rate = value(arg);
     } else if (arg == "--filter") {
       a.filter = value(arg);
     } else if (arg == "--community") {

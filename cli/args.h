@@ -18,8 +18,9 @@ struct Args {
   std::optional<std::string> sample;  // characters per line of font sample pages
   std::optional<std::string> face;    // the face of TrueType collections
   // search
-  std::vector<std::string> addresses;
-  std::optional<std::string> community, timeout, broadcastTo, snmpPort, filter;
+  std::vector<std::string> addresses, ranges;
+  std::optional<std::string> community, timeout, broadcastTo, snmpPort, filter, snmpVersion,
+      format, rate;
   bool help = false;
   std::string error;  // a usage error, when set
 };

@@ -10,6 +10,7 @@
 #include "cli/console_ui.h"
 #include "cli/inspect.h"
 #include "cli/progress.h"
+#include "cli/search.h"
 #include "items/proposal.h"
 #include "items/recognize.h"
 #include "items/settings_file.h"
@@ -41,8 +42,10 @@ const char kUsage[] =
     "  inspect FILE                   say what a font, macro or .prn stream holds, and\n"
     "                                 how to select a font once it is installed\n"
     "  printers                       list the local spooler queues that queue:NAME reaches\n"
-    "  search [--timeout MS] [--community TEXT] [--address A]...\n"
-    "                                 find printers by SNMP (broadcast unless --address)\n"
+    "  search [--range CIDR]... [--address A]... [--snmp-version 1|2c]\n"
+    "         [--format table|csv|json]\n"
+    "                                 find printers by SNMP (broadcast unless --address\n"
+    "                                 or --range): model, languages, PCL\n"
     "  list-save -o FILE.lst [item options] FILE...\n"
     "                                 write a setting file of the proposed items\n"
     "\n"
@@ -73,13 +76,7 @@ const CommandHelp kHelp[] = {
      "                          FILE...|--list FILE.lst\n"
      "Stores each item on every printer, in order; stops at the first failure.\n"
      "--sample N follows each font with a sample page of N characters per line (1-100).\n"},
-    {"search",
-     "usage: glyphcast search [--timeout MS] [--community TEXT] [--address A]...\n"
-     "                        [--filter TEXT] [--broadcast-to ADDR] [--snmp-port N]\n"
-     "Asks for sysDescr.0 by SNMP version 1 (community vandel unless given), as a\n"
-     "broadcast to 255.255.255.255 or to each --address, and prints every printer that\n"
-     "answers within the time limit (500 ms unless given) as NET,name(address).\n"
-     "--filter keeps the printers whose description contains TEXT (case-sensitive).\n"},
+    {"search", kSearchHelp},
     {"list-save",
      "usage: glyphcast list-save -o FILE.lst [--name NAME] [--id ID] [--type font|macro] FILE...\n"
      "Writes a setting file: the folder of the last file, then one line per item.\n"},
@@ -229,44 +226,6 @@ int ListQueues(os::SpoolerPort* spooler) {
   }
   for (const os::PrinterInfo& q : queues)
     std::printf("%s\t%s\n", q.name.c_str(), q.portName.c_str());
-  return kExitOk;
-}
-
-// Printers that answer an SNMP query for sysDescr.0, as printer list entries.
-int Search(const Args& a) {
-  SnmpQuery q;
-  q.community = a.community;
-  if (a.filter) q.nameFilter = *a.filter;
-  q.flags = a.addresses.empty() ? kQueryBroadcast : kQueryAddresses;
-  q.addresses = a.addresses;
-  auto number = [](const std::optional<std::string>& text, long low, long high, long* out) {
-    if (!text) return true;
-    char* end = nullptr;
-    long n = std::strtol(text->c_str(), &end, 10);
-    if (text->empty() || *end || n < low || n > high) return false;
-    *out = n;
-    return true;
-  };
-  long timeout = 500, port = kSnmpPort;
-  if (!number(a.timeout, 1, 60000, &timeout)) return Usage("--timeout is 1 to 60000 ms");
-  if (!number(a.snmpPort, 1, 65535, &port)) return Usage("--snmp-port is 1 to 65535");
-  q.timeLimitMs = static_cast<int>(timeout);
-  q.port = static_cast<uint16_t>(port);
-  if (a.broadcastTo && !os::ParseIpv4(a.broadcastTo->c_str(), &q.broadcastTarget))
-    return Usage("--broadcast-to takes a dotted IPv4 address");
-  if (a.community && a.community->size() > kMaxCommunity)
-    return Usage("a community has at most 94 bytes");
-  for (const std::string& address : a.addresses) {
-    uint32_t ip;
-    if (!os::ParseIpv4(address.c_str(), &ip)) return Usage("--address takes a dotted IPv4 address");
-  }
-  std::vector<SnmpAnswer> answers;
-  if (int rc = QueryPrinters(q, &answers)) {
-    std::fprintf(stderr, "glyphcast: the SNMP query failed (%d)\n", rc);
-    return kExitFailed;
-  }
-  for (const SnmpAnswer& answer : answers)
-    std::printf("NET,%s(%s)\n", answer.value.c_str(), answer.address.c_str());
   return kExitOk;
 }
 

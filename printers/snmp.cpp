@@ -52,12 +52,88 @@ class BerReader {
     return Header(&tag, &n) && Skip(n);
   }
   const uint8_t* Here() const { return data_ + at_; }
+  bool AtEnd() const { return at_ == length_; }
+  // The next n bytes as a reader of their own (n was checked by Header).
+  BerReader Take(size_t n) {
+    BerReader part(data_ + at_, n);
+    at_ += n;
+    return part;
+  }
+  // An INTEGER of one to eight bytes, two's complement.
+  bool Integer(int64_t* value) {
+    uint8_t tag;
+    size_t n;
+    if (!Header(&tag, &n) || tag != 0x02 || n < 1 || n > 8) return false;
+    int64_t v = static_cast<int8_t>(data_[at_]);  // the sign
+    for (size_t i = 1; i < n; ++i) v = static_cast<int64_t>(static_cast<uint64_t>(v) << 8 | data_[at_ + i]);
+    at_ += n;
+    *value = v;
+    return true;
+  }
 
  private:
   const uint8_t* data_;
   size_t length_;
   size_t at_ = 0;
 };
+
+void Append(std::vector<uint8_t>& to, const std::vector<uint8_t>& bytes) {
+  to.insert(to.end(), bytes.begin(), bytes.end());
+}
+
+// A tag, its content's length in the shortest form, and the content.
+std::vector<uint8_t> Tlv(uint8_t tag, const std::vector<uint8_t>& content) {
+  std::vector<uint8_t> out = {tag};
+  size_t n = content.size();
+  if (n < 0x80) {
+    out.push_back(static_cast<uint8_t>(n));
+  } else {
+    int bytes = n > 0xFFFFFF ? 4 : n > 0xFFFF ? 3 : n > 0xFF ? 2 : 1;
+    out.push_back(static_cast<uint8_t>(0x80 | bytes));
+    for (int i = bytes - 1; i >= 0; --i) out.push_back(static_cast<uint8_t>(n >> (8 * i)));
+  }
+  Append(out, content);
+  return out;
+}
+
+// A non-negative INTEGER in its shortest two's-complement form.
+std::vector<uint8_t> Integer(uint32_t value) {
+  std::vector<uint8_t> content;
+  for (int i = 3; i >= 0; --i) content.push_back(static_cast<uint8_t>(value >> (8 * i)));
+  while (content.size() > 1 && content[0] == 0 && content[1] < 0x80) content.erase(content.begin());
+  if (content[0] >= 0x80) content.insert(content.begin(), 0);
+  return Tlv(0x02, content);
+}
+
+// Dotted text to the OID's content bytes: the first two arcs in one, then base 128.
+bool EncodeObjectId(const std::string& text, std::vector<uint8_t>* out) {
+  std::vector<uint64_t> arcs;
+  size_t at = 0;
+  while (at <= text.size()) {
+    size_t dot = text.find('.', at);
+    std::string part = text.substr(at, dot == std::string::npos ? std::string::npos : dot - at);
+    if (part.empty() || part.size() > 10 || part.find_first_not_of("0123456789") != std::string::npos)
+      return false;
+    arcs.push_back(std::stoull(part));
+    if (arcs.back() > 0xFFFFFFFFu || dot == std::string::npos) break;
+    at = dot + 1;
+  }
+  if (arcs.size() < 2 || arcs[0] > 2 || (arcs[0] < 2 && arcs[1] > 39) || arcs.back() > 0xFFFFFFFFu)
+    return false;
+  out->clear();
+  arcs[1] += arcs[0] * 40;
+  for (size_t i = 1; i < arcs.size(); ++i) {
+    uint8_t groups[10];
+    int count = 0;
+    uint64_t v = arcs[i];
+    do {
+      groups[count++] = static_cast<uint8_t>(v & 0x7F);
+      v >>= 7;
+    } while (v);
+    while (count--) out->push_back(static_cast<uint8_t>(groups[count] | (count ? 0x80 : 0)));
+  }
+  return true;
+}
 
 struct Probe {
   os::UdpSocket socket;
@@ -158,20 +234,65 @@ std::vector<uint8_t> BuildSnmpRequest(SnmpObject object, const std::string& comm
 }
 
 std::optional<std::string> ParseSnmpAnswer(const uint8_t* datagram, size_t length) {
+  std::optional<SnmpResponse> r = ParseSnmpResponse(datagram, length);
+  if (!r || r->errorStatus != 0 || r->bindings.empty()) return std::nullopt;
+  return r->bindings.front().value;
+}
+
+std::vector<uint8_t> BuildSnmpGet(SnmpVersion version, const std::string& community,
+                                  uint32_t requestId, const std::vector<std::string>& oids) {
+  if (community.size() > 255) return {};
+  std::vector<uint8_t> bindings;
+  for (const std::string& text : oids) {
+    std::vector<uint8_t> oid;
+    if (!EncodeObjectId(text, &oid)) return {};
+    std::vector<uint8_t> binding = Tlv(0x06, oid);
+    Append(binding, Tlv(0x05, {}));  // NULL: the value asked for
+    Append(bindings, Tlv(0x30, binding));
+  }
+  std::vector<uint8_t> pdu = Integer(requestId);
+  Append(pdu, Integer(0));  // error-status
+  Append(pdu, Integer(0));  // error-index
+  Append(pdu, Tlv(0x30, bindings));
+  std::vector<uint8_t> message = Integer(static_cast<uint8_t>(version));
+  Append(message, Tlv(0x04, std::vector<uint8_t>(community.begin(), community.end())));
+  Append(message, Tlv(0xA0, pdu));
+  return Tlv(0x30, message);
+}
+
+std::optional<SnmpResponse> ParseSnmpResponse(const uint8_t* datagram, size_t length) {
   BerReader ber(datagram, length);
-  uint8_t tag, status;
+  uint8_t tag;
   size_t n;
-  if (!ber.Header(&tag, &n)) return std::nullopt;                 // message
-  if (!ber.SkipTlv() || !ber.SkipTlv()) return std::nullopt;      // version, community
+  SnmpResponse r;
+  int64_t version, requestId, status, index;
+  if (!ber.Header(&tag, &n) || tag != 0x30) return std::nullopt;  // message
+  if (!ber.Integer(&version) || (version != 0 && version != 1)) return std::nullopt;
+  r.version = static_cast<SnmpVersion>(version);
+  if (!ber.SkipTlv()) return std::nullopt;                        // community
   if (!ber.Header(&tag, &n) || tag != 0xA2) return std::nullopt;  // GetResponse-PDU
-  if (!ber.SkipTlv()) return std::nullopt;                        // request-id
-  if (!ber.Header(&tag, &n) || n < 1 || !ber.Byte(&status) || status != 0 || !ber.Skip(n - 1))
-    return std::nullopt;                                                    // error-status
-  if (!ber.SkipTlv()) return std::nullopt;                                  // error-index
-  if (!ber.Header(&tag, &n) || !ber.Header(&tag, &n)) return std::nullopt;  // bindings, first
-  if (!ber.SkipTlv()) return std::nullopt;                                  // name
-  if (!ber.Header(&tag, &n)) return std::nullopt;                           // value
-  return std::string(reinterpret_cast<const char*>(ber.Here()), n);
+  if (!ber.Integer(&requestId) || !ber.Integer(&status) || !ber.Integer(&index))
+    return std::nullopt;
+  r.requestId = static_cast<uint32_t>(requestId);
+  if (status < 0 || status > 0xFFFF || index < 0 || index > 0xFFFF) return std::nullopt;
+  r.errorStatus = static_cast<int>(status);
+  r.errorIndex = static_cast<int>(index);
+  size_t listLength;
+  if (!ber.Header(&tag, &listLength) || tag != 0x30) return std::nullopt;  // bindings
+  BerReader list = ber.Take(listLength);
+  while (!list.AtEnd()) {
+    size_t bindingLength;
+    if (!list.Header(&tag, &bindingLength) || tag != 0x30) return std::nullopt;
+    BerReader binding = list.Take(bindingLength);
+    SnmpBinding b;
+    if (!binding.Header(&tag, &n) || tag != 0x06) return std::nullopt;
+    b.oid = ObjectIdText(std::string(reinterpret_cast<const char*>(binding.Here()), n));
+    binding.Skip(n);
+    if (!binding.Header(&b.type, &n)) return std::nullopt;
+    b.value.assign(reinterpret_cast<const char*>(binding.Here()), n);
+    r.bindings.push_back(std::move(b));
+  }
+  return r;
 }
 
 int QueryPrinters(const SnmpQuery& query, std::vector<SnmpAnswer>* answers) {

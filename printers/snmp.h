@@ -1,5 +1,6 @@
-// SNMP version 1 GetRequests for sysDescr.0 and sysObjectID.0, and the
-// answers printers send back.
+// SNMP GetRequests and the answers printers send back: the program's version 1
+// queries for sysDescr.0 and sysObjectID.0, and a codec for requests of any
+// OIDs in version 1 or 2c.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -22,6 +23,36 @@ std::vector<uint8_t> BuildSnmpRequest(SnmpObject object, const std::string& comm
 // The first variable binding's value of a GetResponse with error-status 0;
 // nothing for any other datagram. Reads only inside `datagram`.
 std::optional<std::string> ParseSnmpAnswer(const uint8_t* datagram, size_t length);
+
+enum class SnmpVersion : uint8_t { V1 = 0, V2c = 1 };
+
+// A GetRequest for every OID (dotted text) in one message; empty when an OID
+// is not valid dotted text or the community is over 255 bytes.
+std::vector<uint8_t> BuildSnmpGet(SnmpVersion version, const std::string& community,
+                                  uint32_t requestId, const std::vector<std::string>& oids);
+
+// SNMPv2c's exceptions in place of a value: the agent has no such object.
+inline constexpr uint8_t kNoSuchObject = 0x80, kNoSuchInstance = 0x81, kEndOfMibView = 0x82;
+inline constexpr int kSnmpNoSuchName = 2;  // SNMPv1's error-status for an unknown OID
+
+struct SnmpBinding {
+  std::string oid;    // dotted
+  uint8_t type = 0;   // the value's BER tag
+  std::string value;  // its content bytes
+  bool Exists() const { return type != kNoSuchObject && type != kNoSuchInstance && type != kEndOfMibView; }
+};
+
+struct SnmpResponse {
+  SnmpVersion version = SnmpVersion::V1;
+  uint32_t requestId = 0;
+  int errorStatus = 0;
+  int errorIndex = 0;  // 1-based binding the error is about, 0 for none
+  std::vector<SnmpBinding> bindings;
+};
+
+// A GetResponse (version 1 or 2c) read whole; nothing for any other datagram
+// or one that does not hold together. Reads only inside `datagram`.
+std::optional<SnmpResponse> ParseSnmpResponse(const uint8_t* datagram, size_t length);
 
 struct SnmpAnswer {
   std::string value;    // the value's bytes as sent

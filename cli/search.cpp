@@ -1,0 +1,131 @@
+#include "cli/search.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "cli/output.h"
+#include "os/sockets.h"
+#include "printers/discovery.h"
+
+namespace gc::cli {
+
+const char kSearchHelp[] =
+    "usage: glyphcast search [--range CIDR]... [--address A]... [--snmp-version 1|2c]\n"
+    "                        [--community TEXT] [--timeout MS] [--rate N] [--filter TEXT]\n"
+    "                        [--format table|csv|json] [--broadcast-to ADDR] [--snmp-port N]\n"
+    "Finds printers by SNMP (version 1 unless given, community vandel unless given): a\n"
+    "broadcast to 255.255.255.255, or a request to each --address and to every host\n"
+    "address of each --range (for example 10.1.2.0/24; /16 at most), sent at most N a\n"
+    "second (2000 unless given). Answers are collected until MS milliseconds (500\n"
+    "unless given) after the last request. One request asks each printer for its\n"
+    "description (sysDescr), its model (hrDeviceDescr, else the MDL of its IEEE 1284\n"
+    "device ID) and its languages (the CMD of the device ID); pcl says whether they\n"
+    "include PCL 5 (false when the printer does not publish them).\n"
+    "--filter keeps the printers whose description contains TEXT (case-sensitive).\n"
+    "Output: a table on a terminal, else NET,name(address) lines as the program lists\n"
+    "them, unless --format says csv (a header line, then address,name,model,languages,\n"
+    "pcl with languages separated by blanks) or json (an array of objects with address,\n"
+    "name, model, languages and pcl).\n";
+
+namespace {
+
+constexpr int kExitOk = 0, kExitFailed = 1, kExitUsage = 2;
+
+int UsageError(const std::string& text) {
+  std::fprintf(stderr, "glyphcast: %s\n", text.c_str());
+  return kExitUsage;
+}
+
+bool Number(const std::optional<std::string>& text, long low, long high, long* out) {
+  if (!text) return true;
+  char* end = nullptr;
+  long n = std::strtol(text->c_str(), &end, 10);
+  if (text->empty() || *end || n < low || n > high) return false;
+  *out = n;
+  return true;
+}
+
+std::string Joined(const std::vector<std::string>& parts, const char* separator) {
+  std::string text;
+  for (const std::string& p : parts) text += (text.empty() ? "" : separator) + p;
+  return text;
+}
+
+void PrintJson(const std::vector<DiscoveredPrinter>& printers) {
+  std::printf("[");
+  for (size_t i = 0; i < printers.size(); ++i) {
+    const DiscoveredPrinter& p = printers[i];
+    std::string languages;
+    for (const std::string& l : p.languages) languages += (languages.empty() ? "" : ",") + JsonString(l);
+    std::printf("%s\n  {\"address\": %s, \"name\": %s, \"model\": %s, \"languages\": [%s], "
+                "\"pcl\": %s}",
+                i ? "," : "", JsonString(p.address).c_str(), JsonString(p.name).c_str(),
+                JsonString(p.model).c_str(), languages.c_str(), p.pcl ? "true" : "false");
+  }
+  std::printf("%s]\n", printers.empty() ? "" : "\n");
+}
+
+}  // namespace
+
+int Search(const Args& a) {
+  if (!a.files.empty()) return UsageError("search takes no FILE");
+  DiscoveryQuery q;
+  if (a.community) q.community = *a.community;
+  if (q.community.size() > 255) return UsageError("a community has at most 255 bytes");
+  if (a.snmpVersion && *a.snmpVersion != "1" && *a.snmpVersion != "2c")
+    return UsageError("--snmp-version is 1 or 2c");
+  q.version = a.snmpVersion && *a.snmpVersion == "2c" ? SnmpVersion::V2c : SnmpVersion::V1;
+  long timeout = 500, port = kSnmpPort, rate = 2000;
+  if (!Number(a.timeout, 1, 60000, &timeout)) return UsageError("--timeout is 1 to 60000 ms");
+  if (!Number(a.snmpPort, 1, 65535, &port)) return UsageError("--snmp-port is 1 to 65535");
+  if (!Number(a.rate, 1, 100000, &rate)) return UsageError("--rate is 1 to 100000 requests a second");
+  q.timeoutMs = static_cast<int>(timeout);
+  q.port = static_cast<uint16_t>(port);
+  q.packetsPerSecond = static_cast<int>(rate);
+  std::string format = a.format ? *a.format : IsTerminal(stdout) ? "table" : "lines";
+  if (format != "table" && format != "csv" && format != "json" && format != "lines")
+    return UsageError("--format is table, csv or json");
+  if (a.broadcastTo && !os::ParseIpv4(a.broadcastTo->c_str(), &q.broadcastTarget))
+    return UsageError("--broadcast-to takes a dotted IPv4 address");
+  for (const std::string& address : a.addresses) {
+    uint32_t ip;
+    if (!os::ParseIpv4(address.c_str(), &ip)) return UsageError("--address takes a dotted IPv4 address");
+    q.targets.push_back(ip);
+  }
+  for (const std::string& range : a.ranges) {
+    std::string error;
+    if (!AddRangeHosts(range, &q.targets, &error)) return UsageError(error);
+  }
+  q.broadcast = a.addresses.empty() && a.ranges.empty();
+
+  std::vector<DiscoveredPrinter> found;
+  if (Discover(q, &found) != 0) {
+    std::fprintf(stderr, "glyphcast: the SNMP query failed: no socket, or waiting failed\n");
+    return kExitFailed;
+  }
+  std::vector<DiscoveredPrinter> printers;
+  for (DiscoveredPrinter& p : found)
+    if (!a.filter || p.name.find(*a.filter) != std::string::npos) printers.push_back(std::move(p));
+
+  if (format == "json") {
+    PrintJson(printers);
+  } else if (format == "csv") {
+    std::printf("address,name,model,languages,pcl\n");
+    for (const DiscoveredPrinter& p : printers)
+      std::printf("%s,%s,%s,%s,%s\n", p.address.c_str(), CsvField(p.name).c_str(),
+                  CsvField(p.model).c_str(), CsvField(Joined(p.languages, " ")).c_str(),
+                  p.pcl ? "true" : "false");
+  } else if (format == "table") {
+    std::vector<std::vector<std::string>> rows;
+    for (const DiscoveredPrinter& p : printers)
+      rows.push_back({p.address, p.name, p.model, Joined(p.languages, ","), p.pcl ? "yes" : "no"});
+    PrintTable(stdout, {"ADDRESS", "NAME", "MODEL", "LANGUAGES", "PCL"}, rows);
+    std::fprintf(stderr, "%zu printer%s answered\n", printers.size(), printers.size() == 1 ? "" : "s");
+  } else {
+    for (const DiscoveredPrinter& p : printers)
+      std::printf("NET,%s(%s)\n", p.name.c_str(), p.address.c_str());
+  }
+  return kExitOk;
+}
+
+}  // namespace gc::cli
