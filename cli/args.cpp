@@ -19,6 +19,10 @@ Args ParseArgs(int argc, char** argv) {
     std::string arg = argv[i++];
     if (arg == "--help" || arg == "-h") {
       a.help = true;
+    } else if (arg == "--version") {
+      a.version = true;
+    } else if (arg == "--quiet" || arg == "-q") {
+      a.quiet = true;
     } else if (arg == "-o" || arg == "--output") {
       if (auto v = value(arg)) a.output = *v;
     } else if (arg == "--printer" || arg == "-p") {
@@ -62,6 +66,7 @@ Args ParseArgs(int argc, char** argv) {
     }
     if (!a.error.empty()) break;
   }
+  if (a.command == "--version") a.version = true;
   if (a.command == "--help" || a.command == "-h" || a.command == "help") {
     a.help = true;
     a.command = a.files.empty() ? "" : a.files.front();

@@ -22,6 +22,8 @@ struct Args {
   std::optional<std::string> community, timeout, broadcastTo, snmpPort, filter, snmpVersion,
       format, rate;
   bool help = false;
+  bool version = false;
+  bool quiet = false;  // no progress line, no notes; errors still go to stderr
   std::string error;  // a usage error, when set
 };
 

@@ -20,6 +20,7 @@
 #include "os/file.h"
 #include "os/spooler.h"
 #include "printers/snmp.h"
+#include "resources/version.h"
 #include "truetype/font_kind.h"
 
 namespace gc::cli {
@@ -56,6 +57,9 @@ const char kUsage[] =
     "export and download take --list FILE.lst (a setting file) in place of FILEs.\n"
     "Ctrl-C cancels: the current printer finishes unless its write has stalled,\n"
     "which is then aborted. Exit status: 0 done, 1 failed, 2 usage, 3 cancelled.\n"
+    "Messages and the progress line (on a terminal only) go to standard error;\n"
+    "--quiet (-q) leaves out the progress line and notes, never errors.\n"
+    "glyphcast --version prints the version.\n"
     "Run 'glyphcast COMMAND --help' for one command.\n";
 
 struct CommandHelp {
@@ -67,7 +71,8 @@ const CommandHelp kHelp[] = {
      "usage: glyphcast export -o OUT.prn [--name NAME] [--id ID] [--type font|macro]\n"
      "                        [--face N] FILE...\n"
      "       glyphcast export -o OUT.prn --list FILE.lst\n"
-     "Writes each item's download stream, as a printer would receive it, into OUT.prn.\n"
+     "Writes each item's download stream, as a printer would receive it, into OUT.prn\n"
+     "(standard output for -o -, e.g. glyphcast export -o - font.ttf | lp -o raw -d QUEUE).\n"
      "--name and --id apply to a single FILE; --type macro sends a font file as a macro;\n"
      "--face N converts face N of a TrueType collection (.ttc; 0 unless given).\n"},
     {"download",
@@ -86,7 +91,8 @@ const CommandHelp kHelp[] = {
     {"test-macro",
      "usage: glyphcast test-macro --printer P... ID\nRuns the macro with control ID ID.\n"},
     {"send-file",
-     "usage: glyphcast send-file --printer P... FILE.prn\nSends the file's bytes unchanged.\n"},
+     "usage: glyphcast send-file --printer P... FILE.prn|-\n"
+     "Sends the file's bytes (standard input's for -) unchanged.\n"},
     {"printers",
      "usage: glyphcast printers\n"
      "Lists the local spooler queues and connections, one a line: the name, a tab and\n"
@@ -229,6 +235,30 @@ int ListQueues(os::SpoolerPort* spooler) {
   return kExitOk;
 }
 
+// A prepared stream, whole: a file, or standard input for "-".
+int ReadStreamFile(const std::string& path, std::string* bytes) {
+  const bool standardInput = path == "-";
+  File f = standardInput ? File::StandardInput() : File::OpenRead(path.c_str(), false);
+  if (!f.IsOpen()) {
+    std::fprintf(stderr, "glyphcast: %s: cannot be opened\n", path.c_str());
+    return kExitFailed;
+  }
+  char block[65536];
+  for (;;) {
+    long long n = f.Read(block, sizeof block);
+    if (n < 0) return std::fprintf(stderr, "glyphcast: %s: read failed\n", path.c_str()), kExitFailed;
+    if (n == 0) break;
+    bytes->append(block, static_cast<size_t>(n));
+    if (bytes->size() >= (uint64_t{1} << 32))
+      return std::fprintf(stderr, "glyphcast: %s: 4 GiB or more\n", path.c_str()), kExitFailed;
+  }
+  if (bytes->empty()) {
+    std::fprintf(stderr, "glyphcast: %s: empty\n", standardInput ? "standard input" : path.c_str());
+    return kExitFailed;
+  }
+  return kExitOk;
+}
+
 // A cancelled job says so whatever its result; else success or failure.
 int Finish(const JobOutcome& outcome) {
   if (outcome.cancelled) return kExitCancelled;
@@ -270,9 +300,13 @@ int Run(const Args& a) {
     return ExportSettings(a.output, items, itemState().lastItemFolder, ui) ? kExitFailed : kExitOk;
   }
   if (a.command == "export") {
-    if (a.output.empty()) return Usage("export needs -o OUT.prn");
+    if (a.output.empty()) return Usage("export needs -o OUT.prn (- for standard output)");
     ItemList items;
     if (int rc = BuildItems(a, ui, items)) return rc;
+    if (a.output == "-") {
+      File out = File::StandardOutput();
+      return ExportItemsTo(job, items, out) ? kExitFailed : kExitOk;
+    }
     return ExportItems(job, items, a.output) ? kExitFailed : kExitOk;
   }
 
@@ -287,7 +321,7 @@ int Run(const Args& a) {
       job.charsPerLine = n;
     }
     if (int rc = BuildItems(a, ui, items)) return rc;
-    return Finish(RunWithProgress([&] { return DownloadToPrinters(job, printers, items); }));
+    return Finish(RunWithProgress([&] { return DownloadToPrinters(job, printers, items); }, a.quiet));
   }
   if (a.command == "delete-all") {
     if (int rc = Printers(a, printers)) return rc;
@@ -303,28 +337,17 @@ int Run(const Args& a) {
     return Finish(RunWithProgress([&] {
       return SendBufferToPrinters(job, printers, reinterpret_cast<const uint8_t*>(macro.data()),
                                   macro.size());
-    }));
+    }, a.quiet));
   }
   if (a.command == "send-file") {
     if (int rc = Printers(a, printers)) return rc;
-    if (a.files.size() != 1) return Usage("send-file takes one FILE");
-    File f = File::OpenRead(a.files.front().c_str(), false);
-    uint64_t size = 0;
-    if (!f.IsOpen() || !f.Size(&size) || size == 0 || (size >> 32)) {
-      std::fprintf(stderr, "glyphcast: %s: %s\n", a.files.front().c_str(),
-                   !f.IsOpen() ? "cannot be opened" : "empty or 4 GiB or more");
-      return kExitFailed;
-    }
-    std::string bytes(static_cast<size_t>(size), '\0');
-    for (size_t got = 0; got < bytes.size();) {
-      long long n = f.Read(bytes.data() + got, bytes.size() - got);
-      if (n <= 0) return std::fprintf(stderr, "glyphcast: read failed\n"), kExitFailed;
-      got += static_cast<size_t>(n);
-    }
+    if (a.files.size() != 1) return Usage("send-file takes one FILE (- for standard input)");
+    std::string bytes;
+    if (int rc = ReadStreamFile(a.files.front(), &bytes)) return rc;
     return Finish(RunWithProgress([&] {
       return SendBufferToPrinters(job, printers, reinterpret_cast<const uint8_t*>(bytes.data()),
                                   bytes.size());
-    }));
+    }, a.quiet));
   }
   return Usage(a.command.empty() ? "no command given" : "unknown command " + a.command);
 }
@@ -335,6 +358,7 @@ int Run(const Args& a) {
 int main(int argc, char** argv) {
   using namespace gc::cli;
   Args a = ParseArgs(argc, argv);
+  if (a.version) return std::printf("glyphcast %s\n", GC_VERSION_TEXT), kExitOk;
   if (a.help) {
     for (const CommandHelp& h : kHelp)
       if (a.command == h.command) return std::fputs(h.text, stdout), kExitOk;

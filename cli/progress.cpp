@@ -42,7 +42,7 @@ void ShowProgress(ProgressWatch& watch, std::chrono::steady_clock::time_point st
 
 }  // namespace
 
-JobOutcome RunWithProgress(const std::function<int()>& job) {
+JobOutcome RunWithProgress(const std::function<int()>& job, bool quiet) {
   ProgressWatch& watch = progressWatch();
   {
     std::lock_guard<std::mutex> hold(watch.lock);
@@ -51,7 +51,7 @@ JobOutcome RunWithProgress(const std::function<int()>& job) {
   watch.running = 1;
   interrupted = 0;
   auto previous = std::signal(SIGINT, OnInterrupt);
-  bool terminal = isatty(fileno(stderr));
+  bool terminal = !quiet && isatty(fileno(stderr));
   bool cancelled = false;
   auto start = std::chrono::steady_clock::now();
 

@@ -9,6 +9,7 @@ struct JobOutcome {
   bool cancelled;  // Ctrl-C was pressed
 };
 
-JobOutcome RunWithProgress(const std::function<int()>& job);
+// `quiet` keeps the progress line off even on a terminal.
+JobOutcome RunWithProgress(const std::function<int()>& job, bool quiet = false);
 
 }  // namespace gc::cli

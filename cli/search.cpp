@@ -120,7 +120,8 @@ int Search(const Args& a) {
     for (const DiscoveredPrinter& p : printers)
       rows.push_back({p.address, p.name, p.model, Joined(p.languages, ","), p.pcl ? "yes" : "no"});
     PrintTable(stdout, {"ADDRESS", "NAME", "MODEL", "LANGUAGES", "PCL"}, rows);
-    std::fprintf(stderr, "%zu printer%s answered\n", printers.size(), printers.size() == 1 ? "" : "s");
+    if (!a.quiet)
+      std::fprintf(stderr, "%zu printer%s answered\n", printers.size(), printers.size() == 1 ? "" : "s");
   } else {
     for (const DiscoveredPrinter& p : printers)
       std::printf("NET,%s(%s)\n", p.name.c_str(), p.address.c_str());

@@ -107,18 +107,21 @@ int DeleteAllOnPrinters(const JobContext& job, const std::vector<PrinterTarget>&
 int ExportItems(const JobContext& job, const ItemList& items, const std::string& path) {
   File file = File::Create(path.c_str());
   if (!file.IsOpen()) return Fail(job, kFileWriteFailure);
+  int result = ExportItemsTo(job, items, file);
+  file.Close();
+  if (result != 0) RemoveFile(path.c_str());
+  return result;
+}
+
+int ExportItemsTo(const JobContext& job, const ItemList& items, File& file) {
   OutputChannel channel;
   channel.kind = ChannelKind::File;
   channel.file = &file;
   for (const DownloadItem& item : items) {
     if (WriteItem(job.ui, item.resourceType, item.filePath.c_str(), item.downloadName.c_str(),
-                  item.controlId, FileWrite, channel, item.face) != 0) {
-      file.Close();
-      RemoveFile(path.c_str());
+                  item.controlId, FileWrite, channel, item.face) != 0)
       return Fail(job, kFileWriteFailure);
-    }
   }
-  file.Close();
   return 0;
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "items/download_item.h"
+#include "os/file.h"
 #include "jobs/printer_channel.h"
 #include "os/spooler.h"
 #include "os/ui.h"
@@ -33,5 +34,7 @@ int SendBufferToPrinters(const JobContext& job, const std::vector<PrinterTarget>
 int DeleteAllOnPrinters(const JobContext& job, const std::vector<PrinterTarget>& printers);
 // The item streams into one file; a partial file is removed.
 int ExportItems(const JobContext& job, const ItemList& items, const std::string& path);
+// The item streams into an open file (standard output, say): 0 or message 149.
+int ExportItemsTo(const JobContext& job, const ItemList& items, File& file);
 
 }  // namespace gc

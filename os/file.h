@@ -26,6 +26,10 @@ class File {
   static File OpenRead(const char* path, bool exclusive);
   // New or truncated file for reading and writing, no sharing.
   static File Create(const char* path);
+  // The process's standard input and output, as files of their own: closing
+  // one leaves the stream open.
+  static File StandardInput();
+  static File StandardOutput();
 
   bool IsOpen() const { return handle_ != kNone; }
   // Bytes read (0 at the end), or -1 on failure.

@@ -9,7 +9,7 @@ what=${1:-all}
 native=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev
         python3 python3-fonttools fonts-dejavu-core fonts-ipafont-gothic fonts-droid-fallback
         libcups2-dev iproute2 snmpd time
-        cups-daemon cups-client)
+        cups-daemon cups-client dpkg-dev man-db)
 windows=(g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools wine wine64 libwine
          fonts-wine xvfb xdotool imagemagick)
 windows32=(wine32:i386 libcups2:i386)

@@ -5,14 +5,19 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-tools/install-deps.sh native
-cmake --preset native >/dev/null
-cmake --build --preset native --target glyphcast printer-emulator -j2 >/dev/null
-bin=build/native/bin
+# GC_INSTALLED=1 uses the installed package's programs instead of building them.
+if [ "${GC_INSTALLED:-0}" = 1 ]; then
+  glyphcast=glyphcast emulator_program=glyphcast-printer-emulator
+else
+  tools/install-deps.sh native
+  cmake --preset native >/dev/null
+  cmake --build --preset native --target glyphcast printer-emulator -j2 >/dev/null
+  glyphcast=build/native/bin/glyphcast emulator_program=build/native/bin/printer-emulator
+fi
 
 work=$(mktemp -d /tmp/glyphcast-quickstart.XXXXXX)
 # Two connections (download, test macro), and never longer than 60 s.
-"$bin/printer-emulator" --root "$work/printer" --port 0 --port-file "$work/port" \
+"$emulator_program" --root "$work/printer" --port 0 --port-file "$work/port" \
   --connections 2 --timeout 60 --log "$work/printer.log" --report >"$work/report" &
 emulator=$!
 trap 'kill $emulator 2>/dev/null || true' EXIT
@@ -22,9 +27,9 @@ printer="127.0.0.1:$(cat "$work/port")"
 # A TrueType font from Debian's fonts-dejavu-core, converted on the way.
 ttf=/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf
 echo "\$ glyphcast download --printer $printer samples/sample.sfp $ttf samples/logo.pcl"
-"$bin/glyphcast" download --printer "$printer" samples/sample.sfp "$ttf" samples/logo.pcl
+"$glyphcast" download --printer "$printer" samples/sample.sfp "$ttf" samples/logo.pcl
 echo "\$ glyphcast test-macro --printer $printer 0"
-"$bin/glyphcast" test-macro --printer "$printer" 0
+"$glyphcast" test-macro --printer "$printer" 0
 
 status=0
 wait $emulator || status=$?

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds every preset and runs every test: native and sanitizer tests directly,
-# win64 and win32 tests under Wine. Installs what it needs first.
+# win64 and win32 tests under Wine; then builds the release packages and
+# checks them. Installs what it needs first.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -42,6 +43,14 @@ run_ctest win64 --repeat until-pass:2
 [ "$GC_WINE32" = 1 ] ||
   echo "== this kernel cannot run 32-bit programs: of the i686 build only the host-side checks run"
 run_ctest win32 --repeat until-pass:2
+tools/wine-prefix.sh stop
+trap - EXIT
+
+# The release packages, built from this checkout and tried as a user would.
+step "packages: build"
+tools/package.sh all || failed=1
+step "packages: check"
+tools/check-packages.sh all || failed=1
 
 step "done"
 exit $failed

@@ -26,10 +26,34 @@ File File::Create(const char* path) {
   return f;
 }
 
+namespace {
+intptr_t Duplicate(DWORD which) {
+  HANDLE own = nullptr;
+  HANDLE process = GetCurrentProcess();
+  if (!DuplicateHandle(process, GetStdHandle(which), process, &own, 0, FALSE,
+                       DUPLICATE_SAME_ACCESS))
+    return -1;
+  return reinterpret_cast<intptr_t>(own);
+}
+}  // namespace
+
+File File::StandardInput() {
+  File f;
+  f.handle_ = Duplicate(STD_INPUT_HANDLE);
+  return f;
+}
+
+File File::StandardOutput() {
+  File f;
+  f.handle_ = Duplicate(STD_OUTPUT_HANDLE);
+  return f;
+}
+
 long long File::Read(void* buffer, size_t length) {
   DWORD got = 0;
   if (length > 0x7FFFFFFF) length = 0x7FFFFFFF;
-  if (!ReadFile(H(handle_), buffer, static_cast<DWORD>(length), &got, nullptr)) return -1;
+  if (!ReadFile(H(handle_), buffer, static_cast<DWORD>(length), &got, nullptr))
+    return GetLastError() == ERROR_BROKEN_PIPE ? 0 : -1;  // a pipe's writer has finished
   return got;
 }
 

@@ -83,7 +83,7 @@ echo "scenario $(basename "$scenario") on display $DISPLAY${locale:+, locale $lo
 
 # The driver's output goes to a file: programs that Wine starts on the way
 # (explorer, winhlp32) must not inherit ctest's pipe.
-timeout -k 5 180 "$GC_WINE" "$bin/gcdriver.exe" --ids "$(winpath "$root/resources/resource_ids.h")" \
+timeout -k 5 180 "$GC_WINE" "${GC_DRIVER:-$bin/gcdriver.exe}" --ids "$(winpath "$root/resources/resource_ids.h")" \
   "$(winpath "$scenario")" </dev/null >"$log" 2>&1
 rc=$?
 cat "$log"
