@@ -2,14 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <thread>
 #include <vector>
 
 #include "jobs/progress_watch.h"
 #include "jobs/spooler_job.h"
 #include "jobs/tcp_connection.h"
 #include "os/file.h"
+#include "os/threads.h"
 #include "tests/support/fake_spooler.h"
 #include "tests/support/files.h"
 #include "tests/support/tcp_peer.h"
@@ -17,12 +16,11 @@
 namespace gc {
 namespace {
 
-using Clock = std::chrono::steady_clock;
 using test::PeerMode;
 using test::TcpPeer;
 
-long long MsSince(Clock::time_point start) {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+long long MsSince(uint64_t start) {
+  return static_cast<long long>(os::TickCountMs() - start);
 }
 
 struct Tcp {
@@ -66,7 +64,7 @@ TEST(TcpChannel, PeerResetFails) {
   // The reset shows on one of the sends after the peer has gone.
   for (int i = 0; i < 20 && r.code == 0; ++i) {
     r = SendAll(*tcp.connection, reinterpret_cast<const uint8_t*>(data.data()), data.size());
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    os::SleepMs(20);
   }
   EXPECT_EQ(r.code, 4);
   EXPECT_EQ(TcpWrite(tcp.channel, reinterpret_cast<const uint8_t*>(data.data()), data.size()), 6);
@@ -78,22 +76,23 @@ TEST(TcpChannel, AbortEndsAStalledWrite) {
   ASSERT_EQ(tcp.code, 0);
   std::string data = test::Pattern(64 << 20);
   int code = -1;
-  std::thread writer([&] {
+  os::Thread writer;
+  writer.Start([&] {
     code = TcpWrite(tcp.channel, reinterpret_cast<const uint8_t*>(data.data()), data.size());
   });
   // Wait until the peer's window is full and the counter stands still.
   uint64_t seen = ~0ull;
   while (progressWatch().byteCounter.load() != seen) {
     seen = progressWatch().byteCounter.load();
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    os::SleepMs(300);
   }
-  auto start = Clock::now();
+  const uint64_t start = os::TickCountMs();
   {
-    std::lock_guard<std::mutex> hold(progressWatch().lock);
+    os::MutexLock hold(progressWatch().lock);
     ASSERT_EQ(progressWatch().abortableConnection, tcp.connection);
     AbortTcpConnection(*progressWatch().abortableConnection);
   }
-  writer.join();
+  writer.Join();
   EXPECT_LT(MsSince(start), 1000);  // one 200 ms wait, with room for a loaded machine
   EXPECT_EQ(code, 6);
   EXPECT_EQ(tcp.connection->socket, os::kNoSocket);
@@ -103,7 +102,7 @@ TEST(TcpChannel, AbortEndsAStalledWrite) {
 
 TEST(TcpChannel, RefusedConnectionFailsWithoutRetrying) {
   uint16_t port = TcpPeer::ClosedPort();
-  auto start = Clock::now();
+  const uint64_t start = os::TickCountMs();
   TcpConnection* c = nullptr;
   EXPECT_EQ(OpenTcpConnection("printer", "127.0.0.1", &c, port), 4);
   EXPECT_EQ(c, nullptr);

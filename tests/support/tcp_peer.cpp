@@ -1,7 +1,5 @@
 #include "tests/support/tcp_peer.h"
 
-#include <chrono>
-
 #ifdef _WIN32
 #include <winsock2.h>
 #include <ws2tcpip.h>
@@ -66,22 +64,18 @@ int WaitReadable(intptr_t s, int ms) {
 TcpPeer::TcpPeer(PeerMode mode, size_t limitBytes, int lifetimeMs)
     : mode_(mode), limit_(limitBytes), lifetimeMs_(lifetimeMs) {
   listener_ = Listen(&port_, mode == PeerMode::Stall ? 4096 : 0);
-  thread_ = std::thread([this] { Serve(); });
+  thread_.Start([this] { Serve(); });
 }
 
 TcpPeer::~TcpPeer() {
   done_ = true;
-  if (thread_.joinable()) thread_.join();
+  thread_.Join();
   CloseSock(listener_);
 }
 
 void TcpPeer::Serve() {
-  using Clock = std::chrono::steady_clock;
-  auto end = Clock::now() + std::chrono::milliseconds(lifetimeMs_);
-  auto left = [&] {
-    return static_cast<int>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()).count());
-  };
+  const uint64_t end = os::TickCountMs() + static_cast<uint64_t>(lifetimeMs_);
+  auto left = [&] { return static_cast<int>(static_cast<int64_t>(end - os::TickCountMs())); };
   while (!done_ && left() > 0 && !WaitReadable(listener_, 50)) {
   }
   if (done_ || left() <= 0) return;
@@ -90,7 +84,7 @@ void TcpPeer::Serve() {
   char buffer[65536];
   while (!done_ && left() > 0) {
     if (mode_ == PeerMode::Stall) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      os::SleepMs(20);
       continue;
     }
     if (!WaitReadable(c, 50)) continue;
@@ -105,14 +99,14 @@ void TcpPeer::Serve() {
       setsockopt(conn, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&hard), sizeof hard);
       break;
     }
-    if (mode_ == PeerMode::ReadSlowly) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    if (mode_ == PeerMode::ReadSlowly) os::SleepMs(2);
   }
   CloseSock(c);
   done_ = true;
 }
 
 std::string TcpPeer::Received() {
-  if (thread_.joinable()) thread_.join();
+  thread_.Join();
   return received_;
 }
 

@@ -4,7 +4,8 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
-#include <thread>
+
+#include "os/threads.h"
 
 namespace gc::test {
 
@@ -31,7 +32,7 @@ class TcpPeer {
   uint16_t port_ = 0;
   std::string received_;
   std::atomic<bool> done_{false};
-  std::thread thread_;
+  os::Thread thread_;
 };
 
 }  // namespace gc::test
