@@ -54,7 +54,7 @@ bool ModelAdmitted(const SnmpAnswer& answer) {
 
 // The text shown for an entry: list box texts are in the system code page.
 std::string EntryForMessage(const std::string& entry) {
-  return Narrow(WidenAnsi(entry));
+  return Utf8FromAnsi(entry);
 }
 
 }  // namespace
@@ -108,12 +108,7 @@ std::string AnswerEntryText(const SnmpAnswer& answer) {
 }
 
 std::string PrinterEntryAt(MainWindow& window, int index) {
-  const LRESULT length = SendMessageA(window.printerList, LB_GETTEXTLEN, index, 0);
-  if (length == LB_ERR) return "";
-  std::string text(static_cast<size_t>(length) + 1, '\0');
-  SendMessageA(window.printerList, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text.data()));
-  text.resize(std::char_traits<char>::length(text.c_str()));
-  return text;
+  return ListBoxText(window.printerList, index);
 }
 
 int FindPrinterEntry(MainWindow& window, const std::string& text) {

@@ -82,7 +82,7 @@ int RunWithProgressDialog(MainWindow& window, const std::function<int()>& job) {
   Run run;
   run.job = &job;
   const INT_PTR shown =
-      DialogBoxParamW(program().resources, MAKEINTRESOURCEW(IDD_PROGRESS), window.dialog,
+      DialogBoxParamA(program().resources, MAKEINTRESOURCEA(IDD_PROGRESS), window.dialog,
                       ProgressDialogProc, reinterpret_cast<LPARAM>(&run));
   run.worker.Join();
   if (run.startError != 0) {
