@@ -33,7 +33,7 @@ void StartNetworking() {
 #endif
 }
 
-intptr_t Listen(uint16_t* port, int receiveBuffer) {
+intptr_t Listen(uint16_t* port, int receiveBuffer, int backlog = 4) {
   StartNetworking();
   intptr_t s = static_cast<intptr_t>(socket(AF_INET, SOCK_STREAM, 0));
   if (receiveBuffer > 0)
@@ -43,7 +43,7 @@ intptr_t Listen(uint16_t* port, int receiveBuffer) {
   a.sin_family = AF_INET;
   a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   bind(static_cast<decltype(socket(0, 0, 0))>(s), reinterpret_cast<sockaddr*>(&a), sizeof a);
-  listen(static_cast<decltype(socket(0, 0, 0))>(s), 4);
+  listen(static_cast<decltype(socket(0, 0, 0))>(s), backlog);
   SockLen len = sizeof a;
   getsockname(static_cast<decltype(socket(0, 0, 0))>(s), reinterpret_cast<sockaddr*>(&a), &len);
   *port = ntohs(a.sin_port);
@@ -115,6 +115,59 @@ uint16_t TcpPeer::ClosedPort() {
   intptr_t s = Listen(&port, 0);
   CloseSock(s);
   return port;
+}
+
+SlowHandshakePeer::SlowHandshakePeer(int lifetimeMs) : lifetimeMs_(lifetimeMs) {
+  listener_ = Listen(&port_, 0, 0);
+  // The first client fills the queue; its handshake completes at once.
+  filler_ = static_cast<intptr_t>(socket(AF_INET, SOCK_STREAM, 0));
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  a.sin_port = htons(port_);
+  connect(static_cast<decltype(socket(0, 0, 0))>(filler_), reinterpret_cast<sockaddr*>(&a),
+          sizeof a);
+  thread_.Start([this] { Serve(); });
+}
+
+SlowHandshakePeer::~SlowHandshakePeer() {
+  thread_.Join();
+  CloseSock(filler_);
+  CloseSock(listener_);
+}
+
+void SlowHandshakePeer::Serve() {
+  const uint64_t end = os::TickCountMs() + static_cast<uint64_t>(lifetimeMs_);
+  auto left = [&] { return static_cast<int>(static_cast<int64_t>(end - os::TickCountMs())); };
+  // Long enough for the second client's first SYN to be dropped, short of
+  // its retransmission.
+  os::SleepMs(300);
+  auto accept1 = [&] {
+    while (left() > 0 && !WaitReadable(listener_, 50)) {
+    }
+    if (left() <= 0) return static_cast<intptr_t>(-1);
+    return static_cast<intptr_t>(
+        accept(static_cast<decltype(socket(0, 0, 0))>(listener_), nullptr, nullptr));
+  };
+  intptr_t first = accept1();
+  if (first == -1) return;
+  CloseSock(first);
+  intptr_t second = accept1();
+  if (second == -1) return;
+  char buffer[65536];
+  while (left() > 0) {
+    if (!WaitReadable(second, 50)) continue;
+    int n = static_cast<int>(
+        recv(static_cast<decltype(socket(0, 0, 0))>(second), buffer, sizeof buffer, 0));
+    if (n <= 0) break;
+    received_.append(buffer, static_cast<size_t>(n));
+  }
+  CloseSock(second);
+}
+
+std::string SlowHandshakePeer::Received() {
+  thread_.Join();
+  return received_;
 }
 
 }  // namespace gc::test
