@@ -62,16 +62,21 @@ std::string EntryForMessage(const std::string& entry) {
 SnmpQuery PrinterQuery() {
   SnmpQuery query;
   query.community = kDefaultCommunity;
+#ifdef GC_TEST_KNOBS
   if (const char* port = std::getenv("GC_SNMP_PORT")) {
     const long n = std::strtol(port, nullptr, 10);
     if (n > 0 && n < 65536) query.port = static_cast<uint16_t>(n);
   }
+#endif
   return query;
 }
 
 SnmpQuery BroadcastQuery() {
   SnmpQuery query = PrinterQuery();
   query.flags = kQueryBroadcast;
+#ifndef GC_TEST_KNOBS
+  return query;
+#else
   const char* to = std::getenv("GC_SNMP_BROADCAST_TO");
   if (!to) return query;
   // Loopback has no broadcast: the first address stands for it, and the
@@ -97,6 +102,7 @@ SnmpQuery BroadcastQuery() {
     query.addresses.assign(texts.begin() + 1, texts.end());
   }
   return query;
+#endif
 }
 
 std::string StoredPrinterName(const std::string& value) {
