@@ -52,7 +52,7 @@ LRESULT CALLBACK FilterKeys(int code, WPARAM wp, LPARAM lp) {
   auto* msg = reinterpret_cast<MSG*>(lp);
   if (code == MSGF_DIALOGBOX && current && current->keys && msg &&
       (msg->hwnd == current->dialog || IsChild(current->dialog, msg->hwnd)) &&
-      TranslateAcceleratorW(current->dialog, current->keys, msg))
+      TranslateAcceleratorA(current->dialog, current->keys, msg))
     return TRUE;
   return CallNextHookEx(nullptr, code, wp, lp);
 }
@@ -64,22 +64,22 @@ void Open(AboutBox& box, HWND dialog) {
     SetDlgItemTextA(dialog, IDC_ABOUT_VERSION, AboutVersionLine(version).c_str());
 
   HMODULE res = program().resources;
-  box.picture = static_cast<HBITMAP>(LoadImageW(res, MAKEINTRESOURCEW(IDB_ABOUT), IMAGE_BITMAP, 0,
+  box.picture = static_cast<HBITMAP>(LoadImageA(res, MAKEINTRESOURCEA(IDB_ABOUT), IMAGE_BITMAP, 0,
                                                 0, LR_LOADTRANSPARENT | LR_LOADMAP3DCOLORS));
   if (box.picture)
-    SendDlgItemMessageW(dialog, IDC_ABOUT_PICTURE, STM_SETIMAGE, IMAGE_BITMAP,
+    SendDlgItemMessageA(dialog, IDC_ABOUT_PICTURE, STM_SETIMAGE, IMAGE_BITMAP,
                         reinterpret_cast<LPARAM>(box.picture));
 
   box.productFont =
-      CreateFontW(28, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"Arial");
-  SetDlgItemTextW(dialog, IDC_ABOUT_PRODUCT, L"Glyphcast");
+      CreateFontA(28, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "Arial");
+  SetDlgItemTextA(dialog, IDC_ABOUT_PRODUCT, "Glyphcast");
   if (box.productFont)
-    SendDlgItemMessageW(dialog, IDC_ABOUT_PRODUCT, WM_SETFONT,
+    SendDlgItemMessageA(dialog, IDC_ABOUT_PRODUCT, WM_SETFONT,
                         reinterpret_cast<WPARAM>(box.productFont), TRUE);
 
-  box.keys = LoadAcceleratorsW(res, MAKEINTRESOURCEW(IDR_ABOUT_KEYS));
-  box.hook = SetWindowsHookExW(WH_MSGFILTER, FilterKeys, nullptr, GetCurrentThreadId());
+  box.keys = LoadAcceleratorsA(res, MAKEINTRESOURCEA(IDR_ABOUT_KEYS));
+  box.hook = SetWindowsHookExA(WH_MSGFILTER, FilterKeys, nullptr, GetCurrentThreadId());
 }
 
 INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wp, LPARAM lp) {
@@ -107,7 +107,7 @@ INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wp, LPARAM lp) {
 
 void RunAboutBox(HWND owner) {
   AboutBox box;
-  DialogBoxParamW(program().resources, MAKEINTRESOURCEW(IDD_ABOUT), owner, AboutProc,
+  DialogBoxParamA(program().resources, MAKEINTRESOURCEA(IDD_ABOUT), owner, AboutProc,
                   reinterpret_cast<LPARAM>(&box));
   current = nullptr;
   if (box.hook) UnhookWindowsHookEx(box.hook);

@@ -17,7 +17,7 @@ constexpr int kTextBuffer = 132;
 INT_PTR CALLBACK AddPrinterProc(HWND dialog, UINT message, WPARAM wp, LPARAM lp) {
   switch (message) {
     case WM_INITDIALOG:
-      SetWindowLongPtrW(dialog, DWLP_USER, lp);
+      SetWindowLongPtrA(dialog, DWLP_USER, lp);
       // Limited rather than cut later: what the user sees is what is searched.
       SendDlgItemMessageA(dialog, IDC_PRINTER_ADDRESS, EM_LIMITTEXT, kTextBuffer - 1, 0);
       return TRUE;
@@ -26,7 +26,7 @@ INT_PTR CALLBACK AddPrinterProc(HWND dialog, UINT message, WPARAM wp, LPARAM lp)
         case IDOK: {
           char text[kTextBuffer] = "";
           GetDlgItemTextA(dialog, IDC_PRINTER_ADDRESS, text, kTextBuffer);
-          *reinterpret_cast<std::string*>(GetWindowLongPtrW(dialog, DWLP_USER)) = text;
+          *reinterpret_cast<std::string*>(GetWindowLongPtrA(dialog, DWLP_USER)) = text;
           EndDialog(dialog, IDOK);
           return TRUE;
         }
@@ -43,7 +43,7 @@ INT_PTR CALLBACK AddPrinterProc(HWND dialog, UINT message, WPARAM wp, LPARAM lp)
 
 bool RunAddPrinterDialog(MainWindow& window, std::string* text) {
   const INT_PTR result =
-      DialogBoxParamW(program().resources, MAKEINTRESOURCEW(IDD_ADD_PRINTER), window.dialog,
+      DialogBoxParamA(program().resources, MAKEINTRESOURCEA(IDD_ADD_PRINTER), window.dialog,
                       AddPrinterProc, reinterpret_cast<LPARAM>(text));
   if (result == -1) {
     WindowUi(window.dialog).ShowText(kResourceLoadFailure, os::Buttons::Ok);

@@ -35,17 +35,26 @@ int EffectiveType(HWND dialog, int type) {
   return static_cast<int>(ResourceType::PclMacro);
 }
 
-std::wstring ControlText(HWND dialog, int id) {
+// The text in the system code page.
+std::string ControlText(HWND dialog, int id) {
   HWND control = GetDlgItem(dialog, id);
-  const int n = GetWindowTextLengthW(control);
-  std::wstring text(static_cast<size_t>(n) + 1, L'\0');
-  GetWindowTextW(control, text.data(), n + 1);
-  text.resize(static_cast<size_t>(n));
+  const int n = GetWindowTextLengthA(control);
+  std::string text(static_cast<size_t>(n) + 1, '\0');
+  GetWindowTextA(control, text.data(), n + 1);
+  text.resize(std::char_traits<char>::length(text.c_str()));
   return text;
 }
 
+// Characters, not bytes: a double-byte code page takes two for one.
+size_t CharacterCount(const std::string& ansi) {
+  if (ansi.empty()) return 0;
+  const int n =
+      MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
+  return n > 0 ? static_cast<size_t>(n) : ansi.size();
+}
+
 void FocusControl(HWND dialog, int id) {
-  SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, id)), TRUE);
+  SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, id)), TRUE);
 }
 
 void ShowLengthLimit(os::Ui& ui) {
@@ -63,21 +72,20 @@ void ShowLengthLimit(os::Ui& ui) {
 // The checks of OK, in order; false after the first failure's message.
 bool Confirm(HWND dialog, DialogState& state) {
   WindowUi ui(dialog);
-  const std::wstring wideName = ControlText(dialog, IDC_DOWNLOAD_NAME);
+  // Any character outside ASCII fails the name check, whatever its encoding.
+  const std::string name = ControlText(dialog, IDC_DOWNLOAD_NAME);
   // A proposal from a long file name gets past the edit's limit.
-  if (wideName.size() > kMaxDownloadName) {
+  if (CharacterCount(name) > kMaxDownloadName) {
     ShowLengthLimit(ui);
     FocusControl(dialog, IDC_DOWNLOAD_NAME);
     return false;
   }
   int id = 0;
-  if (!ControlIdTextValid(Narrow(ControlText(dialog, IDC_CONTROL_ID)), &id)) {
+  if (!ControlIdTextValid(ControlText(dialog, IDC_CONTROL_ID), &id)) {
     ui.ShowMessage(kBadControlId);
     return false;
   }
   const int type = EffectiveType(dialog, state.item->resourceType);
-  // Any character outside ASCII fails the name check, whatever its encoding.
-  const std::string name = Narrow(wideName);
   const ItemList& items = state.window->items;
   switch (CheckDownloadName(name, type, items)) {
     case -3:
@@ -107,7 +115,7 @@ bool Confirm(HWND dialog, DialogState& state) {
 }
 
 void Open(HWND dialog, const DownloadItem& item) {
-  SendDlgItemMessageW(dialog, IDC_DOWNLOAD_NAME, EM_LIMITTEXT, kMaxDownloadName, 0);
+  SendDlgItemMessageA(dialog, IDC_DOWNLOAD_NAME, EM_LIMITTEXT, kMaxDownloadName, 0);
   if (IsFontType(item.resourceType)) {
     CheckRadioButton(dialog, IDC_AS_FONT, IDC_AS_MACRO, IDC_AS_FONT);
   } else {
@@ -115,15 +123,15 @@ void Open(HWND dialog, const DownloadItem& item) {
     EnableWindow(GetDlgItem(dialog, IDC_AS_FONT), FALSE);
   }
   // The proposal comes from the file name, in the system code page.
-  SetDlgItemTextW(dialog, IDC_DOWNLOAD_NAME, WidenAnsi(item.downloadName).c_str());
+  SetDlgItemTextA(dialog, IDC_DOWNLOAD_NAME, item.downloadName.c_str());
   SetDlgItemTextA(dialog, IDC_CONTROL_ID, item.idText.c_str());
 }
 
 INT_PTR CALLBACK AddToListProc(HWND dialog, UINT message, WPARAM wp, LPARAM lp) {
-  auto* state = reinterpret_cast<DialogState*>(GetWindowLongPtrW(dialog, DWLP_USER));
+  auto* state = reinterpret_cast<DialogState*>(GetWindowLongPtrA(dialog, DWLP_USER));
   switch (message) {
     case WM_INITDIALOG:
-      SetWindowLongPtrW(dialog, DWLP_USER, lp);
+      SetWindowLongPtrA(dialog, DWLP_USER, lp);
       Open(dialog, *reinterpret_cast<DialogState*>(lp)->item);
       return TRUE;
     case WM_COMMAND:
@@ -146,7 +154,7 @@ bool RunAddToListDialog(MainWindow& window, DownloadItem& item) {
   // Only a proposal that passes every check is written into the record.
   DialogState state{&window, &item};
   const INT_PTR result =
-      DialogBoxParamW(program().resources, MAKEINTRESOURCEW(IDD_ADD_TO_LIST), window.dialog,
+      DialogBoxParamA(program().resources, MAKEINTRESOURCEA(IDD_ADD_TO_LIST), window.dialog,
                       AddToListProc, reinterpret_cast<LPARAM>(&state));
   if (result == -1) {
     WindowUi(window.dialog).ShowText(kResourceLoadFailure, os::Buttons::Ok);

@@ -21,14 +21,7 @@ class ListBoxPort final : public PrinterListPort {
     SendMessageA(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
   }
   int Count() const override { return static_cast<int>(SendMessageA(list_, LB_GETCOUNT, 0, 0)); }
-  std::string EntryAt(int index) const override {
-    LRESULT length = SendMessageA(list_, LB_GETTEXTLEN, index, 0);
-    if (length == LB_ERR) return "";
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    SendMessageA(list_, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text.data()));
-    text.resize(static_cast<size_t>(length));
-    return text;
-  }
+  std::string EntryAt(int index) const override { return ListBoxText(list_, index); }
 
  private:
   HWND list_;

@@ -27,7 +27,7 @@ HICON SystemIcon(const char* module) {
 }
 
 void Close(HWND dialog, Choice& choice, os::ErrorChoice result, int code) {
-  SendDlgItemMessageW(dialog, IDC_ERROR_ICON, STM_SETICON, 0, 0);
+  SendDlgItemMessageA(dialog, IDC_ERROR_ICON, STM_SETICON, 0, 0);
   if (choice.icon) DestroyIcon(choice.icon);
   choice.icon = nullptr;
   choice.result = result;
@@ -35,18 +35,18 @@ void Close(HWND dialog, Choice& choice, os::ErrorChoice result, int code) {
 }
 
 INT_PTR CALLBACK ErrorChoiceProc(HWND dialog, UINT message, WPARAM wp, LPARAM lp) {
-  auto* choice = reinterpret_cast<Choice*>(GetWindowLongPtrW(dialog, DWLP_USER));
+  auto* choice = reinterpret_cast<Choice*>(GetWindowLongPtrA(dialog, DWLP_USER));
   switch (message) {
     case WM_INITDIALOG: {
       choice = reinterpret_cast<Choice*>(lp);
-      SetWindowLongPtrW(dialog, DWLP_USER, lp);
+      SetWindowLongPtrA(dialog, DWLP_USER, lp);
       choice->result = os::ErrorChoice::None;
-      SetWindowTextW(dialog, program().title.c_str());
-      SetDlgItemTextW(dialog, IDC_ERROR_TEXT, Widen(*choice->text).c_str());
+      SetWindowTextA(dialog, AnsiFromUtf8(program().title).c_str());
+      SetDlgItemTextA(dialog, IDC_ERROR_TEXT, AnsiFromUtf8(*choice->text).c_str());
       choice->icon = SystemIcon("\\user32.dll");
       if (!choice->icon) choice->icon = SystemIcon("\\user.exe");
       if (choice->icon)
-        SendDlgItemMessageW(dialog, IDC_ERROR_ICON, STM_SETICON,
+        SendDlgItemMessageA(dialog, IDC_ERROR_ICON, STM_SETICON,
                             reinterpret_cast<WPARAM>(choice->icon), 0);
       return TRUE;
     }
@@ -72,7 +72,7 @@ INT_PTR CALLBACK ErrorChoiceProc(HWND dialog, UINT message, WPARAM wp, LPARAM lp
 
 os::ErrorChoice RunErrorChoiceDialog(HWND owner, const std::string& text) {
   Choice choice{&text};
-  const INT_PTR shown = DialogBoxParamW(program().resources, MAKEINTRESOURCEW(IDD_ERROR_CHOICE),
+  const INT_PTR shown = DialogBoxParamA(program().resources, MAKEINTRESOURCEA(IDD_ERROR_CHOICE),
                                         owner, ErrorChoiceProc, reinterpret_cast<LPARAM>(&choice));
   if (choice.icon) DestroyIcon(choice.icon);
   // A dialog that could not be shown stops, as the safe answer.

@@ -9,45 +9,24 @@
 
 namespace gc::app {
 
-std::wstring WidenAnsi(const std::string& text) {
-  if (text.empty()) return {};
-  const int n =
-      MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring out(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
-  return out;
-}
-
-bool NarrowAnsi(const std::wstring& text, std::string* out) {
-  out->clear();
-  if (text.empty()) return true;
-  BOOL lossy = FALSE;
-  const int n = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr,
-                                    0, nullptr, &lossy);
-  if (n <= 0 || lossy) return false;
-  out->resize(static_cast<size_t>(n));
-  WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out->data(), n,
-                      nullptr, nullptr);
-  return true;
-}
-
 bool AskFilePath(const FileDialogRequest& request, std::string* path) {
   // Pairs of texts, each ended by a NUL, and one more NUL at the end.
-  std::wstring filter;
+  std::string filter;
   for (const FileFilter& f : request.filters) {
     const char* text = MessageText(f.textId);
     if (!text) {
       WindowUi(request.owner).ShowText(kResourceLoadFailure, os::Buttons::Ok);
       return false;
     }
-    filter += Widen(text) + L'\0' + f.pattern + L'\0';
+    filter += AnsiFromUtf8(text) + '\0' + f.pattern + '\0';
   }
-  filter += L'\0';
+  filter += '\0';
 
-  wchar_t file[MAX_PATH] = L"";
-  const std::wstring folder = WidenAnsi(request.initialFolder);
-  OPENFILENAMEW ofn{};
-  ofn.lStructSize = sizeof ofn;
+  char file[MAX_PATH] = "";
+  const std::string& folder = request.initialFolder;
+  OPENFILENAMEA ofn{};
+  // The size every system knows: the dialogs of Windows 98 refuse the longer one.
+  ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
   ofn.hwndOwner = request.owner;
   ofn.lpstrFilter = filter.c_str();
   ofn.nFilterIndex = 1;
@@ -56,14 +35,10 @@ bool AskFilePath(const FileDialogRequest& request, std::string* path) {
   ofn.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
   ofn.lpstrDefExt = request.defaultExtension;
   ofn.Flags = request.flags | OFN_EXPLORER;
-  const BOOL chosen = request.save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn);
-  if (!chosen || file[0] == L'\0') return false;
-  if (!NarrowAnsi(file, path)) {
-    // The engine could not open it: say why instead of doing nothing.
-    WindowUi(request.owner).ShowSystemError(ERROR_NO_UNICODE_TRANSLATION);
-    return false;
-  }
-  return !path->empty();
+  const BOOL chosen = request.save ? GetSaveFileNameA(&ofn) : GetOpenFileNameA(&ofn);
+  if (!chosen || file[0] == '\0') return false;
+  *path = file;
+  return true;
 }
 
 }  // namespace gc::app

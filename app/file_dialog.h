@@ -15,7 +15,7 @@ namespace gc::app {
 
 struct FileFilter {
   int textId;              // string-table text shown in the dialog
-  const wchar_t* pattern;  // "*.lst"
+  const char* pattern;  // "*.lst"
 };
 
 // The flags of the commands that open or save a file of their own kind.
@@ -28,17 +28,12 @@ struct FileDialogRequest {
   bool save = false;
   std::initializer_list<FileFilter> filters;
   DWORD flags = 0;
-  const wchar_t* defaultExtension = nullptr;
+  const char* defaultExtension = nullptr;
   std::string initialFolder;  // system code page; empty: the dialog's own choice
 };
 
-// False on Cancel, an empty path, a path the system code page cannot hold
-// (after the system's text for it), or a filter text that cannot be loaded
+// False on Cancel, an empty path, or a filter text that cannot be loaded
 // (after the fixed text).
 bool AskFilePath(const FileDialogRequest& request, std::string* path);
-
-std::wstring WidenAnsi(const std::string& text);
-// False when some character has no form in the system code page.
-bool NarrowAnsi(const std::wstring& text, std::string* out);
 
 }  // namespace gc::app

@@ -26,11 +26,11 @@ constexpr int kListFull = 139;
 constexpr int kPclFontFiles = 119, kMacroFiles = 120, kTrueTypeFiles = 121, kAllFiles = 123;
 
 void SetRowText(HWND list, int row, int column, const std::string& utf8) {
-  std::wstring text = Widen(utf8);
-  LVITEMW item{};
+  std::string text = AnsiFromUtf8(utf8);
+  LVITEMA item{};
   item.iSubItem = column;
   item.pszText = text.data();
-  SendMessageW(list, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+  SendMessageA(list, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
 }
 
 bool FolderExists(const std::string& folder) {
@@ -45,8 +45,8 @@ std::string StartFolder() {
   if (!last.empty() && !FolderExists(last)) last.clear();
   if (!last.empty()) return last;
   char documents[MAX_PATH] = "";
-  if (SHGetFolderPathA(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, documents) != S_OK)
-    return "";
+  // Not SHGetFolderPath: the shell of Windows 98 has it only as a separate library.
+  if (!SHGetSpecialFolderPathA(nullptr, documents, CSIDL_PERSONAL, FALSE)) return "";
   return documents;
 }
 
@@ -58,10 +58,10 @@ bool AskItemPath(MainWindow& window, std::string* path) {
   FileDialogRequest request{
       window.dialog,
       false,
-      {{kPclFontFiles, L"*.hpp;*.sfl;*.sfs;*.sfp"},
-       {kTrueTypeFiles, L"*.ttf;*.otf"},
-       {kMacroFiles, L"*.pcl"},
-       {kAllFiles, L"*.*"}},
+      {{kPclFontFiles, "*.hpp;*.sfl;*.sfs;*.sfp"},
+       {kTrueTypeFiles, "*.ttf;*.otf"},
+       {kMacroFiles, "*.pcl"},
+       {kAllFiles, "*.*"}},
       OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY,
       nullptr,
       StartFolder(),
@@ -72,21 +72,21 @@ bool AskItemPath(MainWindow& window, std::string* path) {
 }  // namespace
 
 void AppendItemRow(MainWindow& window, const DownloadItem& item) {
-  const int row = static_cast<int>(SendMessageW(window.itemList, LVM_GETITEMCOUNT, 0, 0));
-  std::wstring name = Widen(item.downloadName);
-  LVITEMW entry{};
+  const int row = static_cast<int>(SendMessageA(window.itemList, LVM_GETITEMCOUNT, 0, 0));
+  std::string name = AnsiFromUtf8(item.downloadName);
+  LVITEMA entry{};
   entry.mask = LVIF_TEXT;
   entry.iItem = row;
   entry.pszText = name.data();
   const int at = static_cast<int>(
-      SendMessageW(window.itemList, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&entry)));
+      SendMessageA(window.itemList, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&entry)));
   SetRowText(window.itemList, at, 1, item.typeText);
   SetRowText(window.itemList, at, 2, item.idText);
 }
 
 void AddToList(MainWindow& window) {
   WindowUi ui(window.dialog);
-  if (SendMessageW(window.itemList, LVM_GETITEMCOUNT, 0, 0) >=
+  if (SendMessageA(window.itemList, LVM_GETITEMCOUNT, 0, 0) >=
       static_cast<LRESULT>(kItemListCapacity)) {
     ui.ShowMessage(kListFull);
     return;
@@ -109,12 +109,12 @@ void AddToList(MainWindow& window) {
 void RemoveFromList(MainWindow& window) {
   for (;;) {
     const int row = static_cast<int>(
-        SendMessageW(window.itemList, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+        SendMessageA(window.itemList, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
     if (row < 0 || static_cast<size_t>(row) >= window.items.size()) break;
-    SendMessageW(window.itemList, LVM_DELETEITEM, row, 0);
+    SendMessageA(window.itemList, LVM_DELETEITEM, row, 0);
     window.items.erase(std::next(window.items.begin(), row));
   }
-  if (SendMessageW(window.itemList, LVM_GETITEMCOUNT, 0, 0) == 0)
+  if (SendMessageA(window.itemList, LVM_GETITEMCOUNT, 0, 0) == 0)
     ApplyButtonRules(window, WindowEvent::ItemListEmptied);
 }
 

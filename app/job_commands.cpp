@@ -55,11 +55,8 @@ Selection SelectedPrinters(const MainWindow& window) {
     SendMessageA(window.printerList, LB_GETSELITEMS, count,
                  reinterpret_cast<LPARAM>(indices.data()));
   for (int index : indices) {
-    const LRESULT length = SendMessageA(window.printerList, LB_GETTEXTLEN, index, 0);
-    if (length == LB_ERR) break;
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    SendMessageA(window.printerList, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text.data()));
-    text.resize(static_cast<size_t>(length));
+    if (SendMessageA(window.printerList, LB_GETTEXTLEN, index, 0) == LB_ERR) break;
+    const std::string text = ListBoxText(window.printerList, index);
     PrinterTarget target;
     if (!TargetForEntry(text, window.networkPrinters, &target)) break;
     s.anyLocal = s.anyLocal || !target.network;
@@ -104,10 +101,10 @@ bool AskPrnFile(MainWindow& window, bool save, std::string* path) {
   FileDialogRequest request{
       window.dialog,
       save,
-      {{kPrnFilesFilter, L"*.prn"}, {kAllFilesFilter, L"*.*"}},
+      {{kPrnFilesFilter, "*.prn"}, {kAllFilesFilter, "*.*"}},
       kFileCommandFlags,
       // Without dot or wildcard: the dialog appends the text as it stands.
-      L"prn",
+      "prn",
       {},
   };
   return AskFilePath(request, path);
@@ -118,9 +115,9 @@ bool AskPrnFile(MainWindow& window, bool save, std::string* path) {
 bool ReadCharsPerLine(MainWindow& window, WindowUi& ui, int* charsPerLine) {
   *charsPerLine = 0;
   if (IsDlgButtonChecked(window.dialog, IDC_PRINT_SAMPLE) != BST_CHECKED) return true;
-  wchar_t text[64] = L"";
-  GetDlgItemTextW(window.dialog, IDC_CHARS_PER_LINE, text, 64);
-  if (!CharsPerLineValid(Narrow(text), charsPerLine)) {
+  char text[64] = "";
+  GetDlgItemTextA(window.dialog, IDC_CHARS_PER_LINE, text, sizeof text);
+  if (!CharsPerLineValid(text, charsPerLine)) {
     ui.ShowMessage(kCharsPerLineInvalid);
     return false;
   }

@@ -23,10 +23,10 @@ MainWindow& mainWindow() {
 
 void ApplyButtonRules(MainWindow& window, WindowEvent event) {
   WindowState state;
-  const LRESULT selected = SendMessageW(window.printerList, LB_GETSELCOUNT, 0, 0);
+  const LRESULT selected = SendMessageA(window.printerList, LB_GETSELCOUNT, 0, 0);
   state.selectedPrinters = selected == LB_ERR ? 0 : static_cast<int>(selected);
-  state.itemCount = static_cast<int>(SendMessageW(window.itemList, LVM_GETITEMCOUNT, 0, 0));
-  state.selectedItems = static_cast<int>(SendMessageW(window.itemList, LVM_GETSELECTEDCOUNT, 0, 0));
+  state.itemCount = static_cast<int>(SendMessageA(window.itemList, LVM_GETITEMCOUNT, 0, 0));
+  state.selectedItems = static_cast<int>(SendMessageA(window.itemList, LVM_GETSELECTEDCOUNT, 0, 0));
   state.printChecked = IsDlgButtonChecked(window.dialog, IDC_PRINT_SAMPLE) == BST_CHECKED;
   for (const EnableChange& change : EnableChanges(event, state))
     EnableWindow(GetDlgItem(window.dialog, change.controlId), change.enabled);
@@ -36,19 +36,16 @@ void RecomputePrinterListExtent(MainWindow& window) {
   // Measured in the list box's own default DC, as the 0.8 factor expects.
   HDC dc = GetDC(window.printerList);
   int widest = 0;
-  const int count = static_cast<int>(SendMessageW(window.printerList, LB_GETCOUNT, 0, 0));
+  const int count = static_cast<int>(SendMessageA(window.printerList, LB_GETCOUNT, 0, 0));
   for (int i = 0; i < count; ++i) {
-    const LRESULT length = SendMessageW(window.printerList, LB_GETTEXTLEN, i, 0);
-    if (length == LB_ERR) continue;
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    SendMessageW(window.printerList, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
+    const std::string text = ListBoxText(window.printerList, i);
     SIZE size{};
-    if (GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(length), &size) &&
+    if (GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size) &&
         size.cx > widest)
       widest = size.cx;
   }
   ReleaseDC(window.printerList, dc);
-  SendMessageW(window.printerList, LB_SETHORIZONTALEXTENT, HorizontalExtent(widest), 0);
+  SendMessageA(window.printerList, LB_SETHORIZONTALEXTENT, HorizontalExtent(widest), 0);
 }
 
 namespace {
@@ -57,27 +54,28 @@ namespace {
 void SetUpItemColumns(MainWindow& window) {
   const int captions[] = {IDS_COLUMN_NAME, IDS_COLUMN_TYPE, IDS_COLUMN_ID};
   for (int i = 0; i < 3; ++i) {
-    std::wstring caption;
+    std::string caption;
     LoadText(program().resources, captions[i], caption);
-    LVCOLUMNW column{};
+    caption = AnsiFromUtf8(caption);
+    LVCOLUMNA column{};
     column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
     column.pszText = caption.data();
     column.iSubItem = i;
-    column.cx = static_cast<int>(SendMessageW(window.itemList, LVM_GETSTRINGWIDTHW, 0,
+    column.cx = static_cast<int>(SendMessageA(window.itemList, LVM_GETSTRINGWIDTHA, 0,
                                               reinterpret_cast<LPARAM>(caption.c_str()))) +
                 (i == 2 ? 30 : 0);
-    SendMessageW(window.itemList, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&column));
+    SendMessageA(window.itemList, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
   }
 }
 
 // Only the item list takes dropped files: the first path, then AddToList.
-LRESULT CALLBACK ItemListProc(HWND list, UINT message, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
+LRESULT CALLBACK ItemListProc(HWND list, UINT message, WPARAM wp, LPARAM lp) {
+  MainWindow& window = mainWindow();
   if (message == WM_DROPFILES) {
     auto drop = reinterpret_cast<HDROP>(wp);
     char path[MAX_PATH] = "";
     const UINT length = DragQueryFileA(drop, 0, path, sizeof path);
     DragFinish(drop);
-    MainWindow& window = mainWindow();
     if (length > 0) {
       window.pendingDroppedPath = path;
       AddToList(window);
@@ -85,7 +83,7 @@ LRESULT CALLBACK ItemListProc(HWND list, UINT message, WPARAM wp, LPARAM lp, UIN
     }
     return 0;
   }
-  return DefSubclassProc(list, message, wp, lp);
+  return CallWindowProcA(window.itemListProc, list, message, wp, lp);
 }
 
 // Quits from inside the opening: the dialog never shows.
@@ -101,12 +99,15 @@ BOOL Open(MainWindow& window, HWND dialog) {
   Program& p = program();
 
   window.items.clear();
-  window.largeIcon = LoadIconW(p.resources, MAKEINTRESOURCEW(IDI_APP));
+  window.largeIcon = LoadIconA(p.resources, MAKEINTRESOURCEA(IDI_APP));
   window.smallIcon =
-      static_cast<HICON>(LoadImageW(p.resources, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, 16, 16, 0));
-  SendMessageW(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(window.largeIcon));
-  SendMessageW(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(window.smallIcon));
-  SetWindowSubclass(window.itemList, ItemListProc, 1, 0);
+      static_cast<HICON>(LoadImageA(p.resources, MAKEINTRESOURCEA(IDI_APP), IMAGE_ICON, 16, 16, 0));
+  SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(window.largeIcon));
+  SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(window.smallIcon));
+  // Subclassed the classic way: the common controls of Windows 98 and 2000
+  // have no SetWindowSubclass by name.
+  window.itemListProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+      window.itemList, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ItemListProc)));
   DragAcceptFiles(window.itemList, TRUE);
 
   WindowUi ui(dialog);
@@ -116,7 +117,7 @@ BOOL Open(MainWindow& window, HWND dialog) {
     return Quit(dialog);
   }
 
-  std::wstring title;
+  std::string title;
   if (!LoadText(p.resources, IDS_PRODUCT_NAME, window.productName) ||
       !LoadText(p.resources, IDS_APP_TITLE, title)) {
     ui.ShowText(kResourceLoadFailure, os::Buttons::Ok);
@@ -147,14 +148,17 @@ void Destroy(MainWindow& window) {
   if (window.registryEnabled == 1) CloseRegistryKeys(window);
   programHeap().Destroy();
   window.items.clear();
-  RemoveWindowSubclass(window.itemList, ItemListProc, 1);
+  if (window.itemListProc)
+    SetWindowLongPtrA(window.itemList, GWLP_WNDPROC,
+                      reinterpret_cast<LONG_PTR>(window.itemListProc));
+  window.itemListProc = nullptr;
   PostQuitMessage(0);
 }
 
 void PaintMinimised(MainWindow& window, HWND dialog) {
   PAINTSTRUCT paint;
   HDC dc = BeginPaint(dialog, &paint);
-  SendMessageW(dialog, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+  SendMessageA(dialog, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
   RECT client;
   GetClientRect(dialog, &client);
   const int x = (client.right - GetSystemMetrics(SM_CXICON) + 1) / 2;
@@ -263,7 +267,7 @@ INT_PTR CALLBACK MainWindowProc(HWND dialog, UINT message, WPARAM wp, LPARAM lp)
 
 int RunMainWindow() {
   const INT_PTR result =
-      DialogBoxParamW(program().resources, MAKEINTRESOURCEW(IDD_MAIN), nullptr, MainWindowProc, 0);
+      DialogBoxParamA(program().resources, MAKEINTRESOURCEA(IDD_MAIN), nullptr, MainWindowProc, 0);
   if (result == -1) {
     WindowUi(nullptr).ShowText(kResourceLoadFailure, os::Buttons::Ok);
     return 1;

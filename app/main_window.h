@@ -15,10 +15,11 @@ struct MainWindow {
   HWND dialog = nullptr;
   HWND printerList = nullptr;  // control 1023
   HWND itemList = nullptr;     // control 1012
+  WNDPROC itemListProc = nullptr;  // the item list's own procedure, while subclassed
   ItemList items;
   NetworkPrinterList networkPrinters;
   int registryEnabled = 0;
-  std::wstring productName;
+  std::string productName;
   HICON largeIcon = nullptr;
   HICON smallIcon = nullptr;
   std::string pendingDroppedPath;  // set only while a drop is handled

@@ -54,7 +54,7 @@ bool ModelAdmitted(const SnmpAnswer& answer) {
 
 // The text shown for an entry: list box texts are in the system code page.
 std::string EntryForMessage(const std::string& entry) {
-  return Narrow(WidenAnsi(entry));
+  return Utf8FromAnsi(entry);
 }
 
 }  // namespace
@@ -62,16 +62,21 @@ std::string EntryForMessage(const std::string& entry) {
 SnmpQuery PrinterQuery() {
   SnmpQuery query;
   query.community = kDefaultCommunity;
+#ifdef GC_TEST_KNOBS
   if (const char* port = std::getenv("GC_SNMP_PORT")) {
     const long n = std::strtol(port, nullptr, 10);
     if (n > 0 && n < 65536) query.port = static_cast<uint16_t>(n);
   }
+#endif
   return query;
 }
 
 SnmpQuery BroadcastQuery() {
   SnmpQuery query = PrinterQuery();
   query.flags = kQueryBroadcast;
+#ifndef GC_TEST_KNOBS
+  return query;
+#else
   const char* to = std::getenv("GC_SNMP_BROADCAST_TO");
   if (!to) return query;
   // Loopback has no broadcast: the first address stands for it, and the
@@ -97,6 +102,7 @@ SnmpQuery BroadcastQuery() {
     query.addresses.assign(texts.begin() + 1, texts.end());
   }
   return query;
+#endif
 }
 
 std::string StoredPrinterName(const std::string& value) {
@@ -108,12 +114,7 @@ std::string AnswerEntryText(const SnmpAnswer& answer) {
 }
 
 std::string PrinterEntryAt(MainWindow& window, int index) {
-  const LRESULT length = SendMessageA(window.printerList, LB_GETTEXTLEN, index, 0);
-  if (length == LB_ERR) return "";
-  std::string text(static_cast<size_t>(length) + 1, '\0');
-  SendMessageA(window.printerList, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text.data()));
-  text.resize(std::char_traits<char>::length(text.c_str()));
-  return text;
+  return ListBoxText(window.printerList, index);
 }
 
 int FindPrinterEntry(MainWindow& window, const std::string& text) {

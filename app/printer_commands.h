@@ -14,11 +14,13 @@ struct MainWindow;
 // Rewrites the registry's printer keys (nothing while the registry is not used).
 void SaveNetworkPrinters(MainWindow& window);
 
-// Community "vandel"; GC_SNMP_PORT (window tests) replaces port 161.
+// Community "vandel", port 161. In the window tests' twin of the program
+// (GC_TEST_KNOBS) GC_SNMP_PORT replaces the port.
 SnmpQuery PrinterQuery();
-// The same as a broadcast. GC_SNMP_BROADCAST_TO, a comma-separated list of
-// addresses in 127.0.0.0/8, stands for the printers a broadcast reaches, so
-// that window tests stay on loopback; any other value sends no request at all.
+// The same as a broadcast. In the twin, GC_SNMP_BROADCAST_TO, a comma-separated
+// list of addresses in 127.0.0.0/8, stands for the printers a broadcast
+// reaches, so that window tests stay on loopback; any other value sends no
+// request at all.
 SnmpQuery BroadcastQuery();
 
 // The list box entry of an answer (before it is stored).

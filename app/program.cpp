@@ -14,31 +14,60 @@ Program& program() {
   return p;
 }
 
-std::wstring Widen(const std::string& utf8) {
-  if (utf8.empty()) return {};
+namespace {
+
+std::wstring WideFrom(UINT codePage, const std::string& text) {
+  if (text.empty()) return {};
   const int n =
-      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring out(n, L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
+      MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  if (n <= 0) return {};
+  std::wstring out(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
   return out;
 }
 
-std::string Narrow(const std::wstring& wide) {
+std::string NarrowTo(UINT codePage, const std::wstring& wide) {
   if (wide.empty()) return {};
-  const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr,
-                                    0, nullptr, nullptr);
-  std::string out(n, '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n,
+  const int n = WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()),
+                                    nullptr, 0, nullptr, nullptr);
+  if (n <= 0) return {};
+  std::string out(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n,
                       nullptr, nullptr);
   return out;
 }
 
-bool LoadText(HMODULE module, int id, std::wstring& text) {
-  // With a zero size LoadStringW hands out the resource's own text, unterminated.
-  const wchar_t* resource = nullptr;
-  const int n = LoadStringW(module, static_cast<UINT>(id), reinterpret_cast<LPWSTR>(&resource), 0);
-  if (n <= 0 || !resource) return false;
-  text.assign(resource, static_cast<size_t>(n));
+}  // namespace
+
+std::wstring Widen(const std::string& utf8) {
+  return WideFrom(CP_UTF8, utf8);
+}
+
+std::string AnsiFromUtf8(const std::string& utf8) {
+  return NarrowTo(CP_ACP, WideFrom(CP_UTF8, utf8));
+}
+
+std::string Utf8FromAnsi(const std::string& ansi) {
+  return NarrowTo(CP_UTF8, WideFrom(CP_ACP, ansi));
+}
+
+bool LoadText(HMODULE module, int id, std::string& text) {
+  // Strings live in blocks of 16: each a count of UTF-16 units, then the units.
+  const UINT block = static_cast<UINT>(id) / 16 + 1;
+  HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(block), RT_STRING);
+  if (!found) return false;
+  HGLOBAL loaded = LoadResource(module, found);
+  const auto* units = loaded ? static_cast<const WORD*>(LockResource(loaded)) : nullptr;
+  if (!units) return false;
+  const DWORD size = SizeofResource(module, found) / sizeof(WORD);
+  DWORD at = 0;
+  for (UINT index = static_cast<UINT>(id) % 16; index > 0; --index) {
+    if (at >= size) return false;
+    at += 1 + units[at];
+  }
+  if (at >= size || units[at] == 0 || at + 1 + units[at] > size) return false;
+  const std::wstring wide(reinterpret_cast<const wchar_t*>(units + at + 1), units[at]);
+  text = NarrowTo(CP_UTF8, wide);
   return true;
 }
 
@@ -68,10 +97,9 @@ const char* TableText(int id) {
 
 void UseStringTable(HMODULE module) {
   auto load = [module](int id) {
-    std::wstring text;
     LoadedText* slot = Slot(id);
-    slot->present = LoadText(module, id, text);
-    slot->utf8 = slot->present ? Narrow(text) : std::string();
+    slot->present = LoadText(module, id, slot->utf8);
+    if (!slot->present) slot->utf8.clear();
   };
   for (int id = kFirstId; id <= kLastId; ++id) load(id);
   load(IDS_LENGTH_LIMIT);

@@ -23,18 +23,24 @@ struct UsbFunctions {
 struct Program {
   HINSTANCE instance = nullptr;
   HMODULE resources = nullptr;  // the resource library once loaded, else the program itself
-  std::wstring title;           // caption of every message box
+  std::string title;            // caption of every message box (UTF-8)
   std::string configPath;       // the configuration file beside the program
   UsbFunctions usb;
 };
 
 Program& program();
 
+// Texts are UTF-8 inside the program. The windows take them in the system
+// code page (the ANSI calls, which every system has); message boxes take
+// UTF-16, which Windows 98 and Me show natively too.
 std::wstring Widen(const std::string& utf8);
-std::string Narrow(const std::wstring& wide);
+// Characters the code page lacks become its default character.
+std::string AnsiFromUtf8(const std::string& utf8);
+std::string Utf8FromAnsi(const std::string& ansi);
 
-// String `id` of `module`; false when the table has no such string.
-bool LoadText(HMODULE module, int id, std::wstring& text);
+// String `id` of `module` as UTF-8, read from the string table itself so that
+// no code page stands between; false when the table has no such string.
+bool LoadText(HMODULE module, int id, std::string& text);
 
 // Makes the string table of `module` the source of MessageText.
 void UseStringTable(HMODULE module);

@@ -1,14 +1,12 @@
 #include "app/progress_dialog.h"
 
-#include <mutex>
-#include <thread>
-
 #include "app/main_window.h"
 #include "app/program.h"
 #include "app/window_ui.h"
 #include "jobs/progress_tick.h"
 #include "jobs/progress_watch.h"
 #include "os/spooler.h"
+#include "os/threads.h"
 #include "printers/bidi.h"
 #include "resources/messages.h"
 #include "resources/resource_ids.h"
@@ -24,9 +22,10 @@ void RestoreBidiNow() {
 }
 
 struct Run {
-  const std::function<int()>* job;
+  const std::function<int()>* job = nullptr;
   int result = 0;
-  std::thread worker;
+  os::Thread worker;
+  int startError = 0;  // the system's code when the worker could not be created
 };
 
 INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM wp, LPARAM lp) {
@@ -35,10 +34,15 @@ INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM wp, LPARAM
     case WM_INITDIALOG: {
       // The worker starts only once its dialog exists, so that it can always be cancelled.
       auto* run = reinterpret_cast<Run*>(lp);
-      run->worker = std::thread([run, &watch] {
+      run->startError = run->worker.Start([run, &watch] {
         run->result = (*run->job)();
         watch.running = 0;
       });
+      if (run->startError != 0) {
+        watch.running = 0;
+        EndDialog(dialog, IDCANCEL);
+        return TRUE;
+      }
       SetTimer(dialog, kTickTimer, kProgressTickMs, nullptr);
       return TRUE;
     }
@@ -66,7 +70,7 @@ INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM wp, LPARAM
 int RunWithProgressDialog(MainWindow& window, const std::function<int()>& job) {
   ProgressWatch& watch = progressWatch();
   {
-    std::lock_guard<std::mutex> hold(watch.lock);
+    os::MutexLock hold(watch.lock);
     watch.cancelRequested = 0;
     watch.abortableConnection = nullptr;
   }
@@ -75,11 +79,16 @@ int RunWithProgressDialog(MainWindow& window, const std::function<int()>& job) {
   // Running before the worker starts, so that the first tick cannot take the
   // job for ended.
   watch.running = 1;
-  Run run{&job, 0, {}};
+  Run run;
+  run.job = &job;
   const INT_PTR shown =
-      DialogBoxParamW(program().resources, MAKEINTRESOURCEW(IDD_PROGRESS), window.dialog,
+      DialogBoxParamA(program().resources, MAKEINTRESOURCEA(IDD_PROGRESS), window.dialog,
                       ProgressDialogProc, reinterpret_cast<LPARAM>(&run));
-  if (run.worker.joinable()) run.worker.join();
+  run.worker.Join();
+  if (run.startError != 0) {
+    WindowUi(window.dialog).ShowSystemError(run.startError);
+    return -1;
+  }
   if (shown == -1) {
     watch.running = 0;
     WindowUi(window.dialog).ShowText(kResourceLoadFailure, os::Buttons::Ok);

@@ -25,7 +25,7 @@ struct SearchState {
 void FillFoundList(HWND dialog, const SearchState& state) {
   HWND list = GetDlgItem(dialog, IDC_FOUND_PRINTERS);
   HDC dc = GetDC(list);
-  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)));
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(list, WM_GETFONT, 0, 0)));
   int widest = 0;
   for (const SnmpAnswer& answer : state.answers) {
     const std::string entry = AnswerEntryText(answer);
@@ -48,26 +48,22 @@ void TakeSelection(HWND dialog, SearchState& state) {
   const int got = static_cast<int>(
       SendMessageA(list, LB_GETSELITEMS, count, reinterpret_cast<LPARAM>(rows.data())));
   for (int i = 0; i < got; ++i) {
-    const LRESULT length = SendMessageA(list, LB_GETTEXTLEN, rows[i], 0);
-    if (length == LB_ERR) continue;
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    SendMessageA(list, LB_GETTEXT, rows[i], reinterpret_cast<LPARAM>(text.data()));
-    text.resize(std::char_traits<char>::length(text.c_str()));
-    state.chosen.push_back(text);
+    if (SendMessageA(list, LB_GETTEXTLEN, rows[i], 0) == LB_ERR) continue;
+    state.chosen.push_back(ListBoxText(list, rows[i]));
   }
 }
 
 INT_PTR CALLBACK SearchPrinterProc(HWND dialog, UINT message, WPARAM wp, LPARAM lp) {
   switch (message) {
     case WM_INITDIALOG:
-      SetWindowLongPtrW(dialog, DWLP_USER, lp);
+      SetWindowLongPtrA(dialog, DWLP_USER, lp);
       FillFoundList(dialog, *reinterpret_cast<SearchState*>(lp));
       return TRUE;
     case WM_COMMAND:
       switch (LOWORD(wp)) {
         case IDOK:
           TakeSelection(dialog,
-                        *reinterpret_cast<SearchState*>(GetWindowLongPtrW(dialog, DWLP_USER)));
+                        *reinterpret_cast<SearchState*>(GetWindowLongPtrA(dialog, DWLP_USER)));
           EndDialog(dialog, IDOK);
           return TRUE;
         case IDCANCEL:
@@ -112,7 +108,7 @@ void SearchNetworkPrinters(MainWindow& window, const std::vector<SnmpAnswer>* pr
   }
   WindowUi ui(window.dialog);
   const INT_PTR result =
-      DialogBoxParamW(program().resources, MAKEINTRESOURCEW(IDD_SEARCH_PRINTER), window.dialog,
+      DialogBoxParamA(program().resources, MAKEINTRESOURCEA(IDD_SEARCH_PRINTER), window.dialog,
                       SearchPrinterProc, reinterpret_cast<LPARAM>(&state));
   if (result == -1) {
     ui.ShowText(kResourceLoadFailure, os::Buttons::Ok);

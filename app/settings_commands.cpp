@@ -24,10 +24,10 @@ bool AskSettingPath(MainWindow& window, bool save, std::string* path) {
   FileDialogRequest request{
       window.dialog,
       save,
-      {{kSettingFiles, L"*.lst"}, {kAllFiles, L"*.*"}},
+      {{kSettingFiles, "*.lst"}, {kAllFiles, "*.*"}},
       kFileCommandFlags,
       // Without dot or wildcard: the dialog appends the text as it stands.
-      L"lst",
+      "lst",
       {},
   };
   return AskFilePath(request, path);
@@ -46,10 +46,10 @@ void ImportSettings(MainWindow& window) {
   std::string path;
   if (!AskSettingPath(window, false, &path)) return;
   WindowUi ui(window.dialog);
-  if (SendMessageW(window.itemList, LVM_GETITEMCOUNT, 0, 0) > 0) {
+  if (SendMessageA(window.itemList, LVM_GETITEMCOUNT, 0, 0) > 0) {
     if (ui.ShowMessage(kImportLosesList, os::Buttons::OkCancel) != os::Answer::Ok) return;
     window.items.clear();
-    SendMessageW(window.itemList, LVM_DELETEALLITEMS, 0, 0);
+    SendMessageA(window.itemList, LVM_DELETEALLITEMS, 0, 0);
     ApplyButtonRules(window, WindowEvent::ImportStarted);
   }
   // Items read before a failing line stay: the rows follow whatever was read.

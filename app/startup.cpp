@@ -84,7 +84,7 @@ int RunProgram(HINSTANCE instance) {
   WSADATA wsa;
   if (WSAStartup(MAKEWORD(1, 1), &wsa) != 0) {
     const char* text = MessageText(IDS_WINSOCK_FAILURE);
-    ShowBox(nullptr, Widen(text ? text : kResourceLoadFailure), MB_OK);
+    ShowBox(nullptr, text ? text : kResourceLoadFailure, MB_OK);
     return 1;
   }
 

@@ -18,15 +18,15 @@ constexpr int kBadControlId = 131;
 INT_PTR CALLBACK TestMacroProc(HWND dialog, UINT message, WPARAM wp, LPARAM lp) {
   switch (message) {
     case WM_INITDIALOG:
-      SetWindowLongPtrW(dialog, DWLP_USER, lp);
+      SetWindowLongPtrA(dialog, DWLP_USER, lp);
       return TRUE;
     case WM_COMMAND:
       switch (LOWORD(wp)) {
         case IDOK: {
-          wchar_t text[64] = L"";
-          GetDlgItemTextW(dialog, IDC_CONTROL_ID, text, 64);
-          auto* id = reinterpret_cast<int*>(GetWindowLongPtrW(dialog, DWLP_USER));
-          if (ControlIdTextValid(Narrow(text), id))
+          char text[64] = "";
+          GetDlgItemTextA(dialog, IDC_CONTROL_ID, text, sizeof text);
+          auto* id = reinterpret_cast<int*>(GetWindowLongPtrA(dialog, DWLP_USER));
+          if (ControlIdTextValid(text, id))
             EndDialog(dialog, IDOK);
           else
             WindowUi(dialog).ShowMessage(kBadControlId);
@@ -46,7 +46,7 @@ INT_PTR CALLBACK TestMacroProc(HWND dialog, UINT message, WPARAM wp, LPARAM lp) 
 bool RunTestMacroDialog(MainWindow& window, int* controlId) {
   int id = 0;
   const INT_PTR result =
-      DialogBoxParamW(program().resources, MAKEINTRESOURCEW(IDD_TEST_MACRO), window.dialog,
+      DialogBoxParamA(program().resources, MAKEINTRESOURCEA(IDD_TEST_MACRO), window.dialog,
                       TestMacroProc, reinterpret_cast<LPARAM>(&id));
   if (result == -1) {
     WindowUi(window.dialog).ShowText(kResourceLoadFailure, os::Buttons::Ok);

@@ -5,8 +5,17 @@
 
 namespace gc::app {
 
-int ShowBox(HWND owner, const std::wstring& text, UINT style) {
-  return MessageBoxW(owner, text.c_str(), program().title.c_str(), style);
+int ShowBox(HWND owner, const std::string& text, UINT style) {
+  return MessageBoxW(owner, Widen(text).c_str(), Widen(program().title).c_str(), style);
+}
+
+std::string ListBoxText(HWND list, int index) {
+  const LRESULT length = SendMessageA(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+  if (length == LB_ERR) return "";
+  std::string text(static_cast<size_t>(length) + 1, '\0');
+  SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+  text.resize(std::char_traits<char>::length(text.c_str()));
+  return text;
 }
 
 os::Answer WindowUi::ShowText(const std::string& text, os::Buttons buttons) {
@@ -22,7 +31,7 @@ os::Answer WindowUi::ShowText(const std::string& text, os::Buttons buttons) {
       style |= MB_YESNO;
       break;
   }
-  switch (ShowBox(owner_, Widen(text), style)) {
+  switch (ShowBox(owner_, text, style)) {
     case IDOK:
       return os::Answer::Ok;
     case IDYES:

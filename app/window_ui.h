@@ -1,5 +1,6 @@
 // The Ui port as real message boxes: the application title as caption, the
-// exclamation icon, UTF-16 text so that any code page shows it right.
+// exclamation icon, UTF-16 text so that any code page shows it right
+// (MessageBoxW is one of the few wide calls Windows 98 and Me implement).
 #pragma once
 #include <windows.h>
 
@@ -21,7 +22,11 @@ class WindowUi : public os::Ui {
   HWND owner_;
 };
 
+// Row `index` of a list box in the system code page, cut at its terminator:
+// LB_GETTEXTLEN may count more than the text holds in double-byte code pages.
+std::string ListBoxText(HWND list, int index);
+
 // A box with the application title as caption and the given style.
-int ShowBox(HWND owner, const std::wstring& text, UINT style);
+int ShowBox(HWND owner, const std::string& text, UINT style);
 
 }  // namespace gc::app

@@ -1,14 +1,12 @@
 #include "cli/progress.h"
 
 #include <atomic>
-#include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <mutex>
 #include <string>
-#include <thread>
 
 #include "jobs/progress_tick.h"
+#include "os/threads.h"
 
 #ifdef _WIN32
 #include <io.h>
@@ -27,13 +25,13 @@ extern "C" void OnInterrupt(int) {
   interrupted.store(1);
 }
 
-void ShowProgress(ProgressWatch& watch, std::chrono::steady_clock::time_point start) {
+void ShowProgress(ProgressWatch& watch, uint64_t startMs) {
   std::string printer;
   {
-    std::lock_guard<std::mutex> hold(watch.lock);
+    os::MutexLock hold(watch.lock);
     printer = watch.currentPrinter;
   }
-  double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  double seconds = static_cast<double>(os::TickCountMs() - startMs) / 1000.0;
   uint64_t bytes = watch.byteCounter.load();
   std::fprintf(stderr, "\r%s: %llu bytes, %.0f KB/s   ", printer.c_str(),
                static_cast<unsigned long long>(bytes),
@@ -45,7 +43,7 @@ void ShowProgress(ProgressWatch& watch, std::chrono::steady_clock::time_point st
 JobOutcome RunWithProgress(const std::function<int()>& job, bool quiet) {
   ProgressWatch& watch = progressWatch();
   {
-    std::lock_guard<std::mutex> hold(watch.lock);
+    os::MutexLock hold(watch.lock);
     watch.cancelRequested = 0;
   }
   watch.running = 1;
@@ -53,11 +51,13 @@ JobOutcome RunWithProgress(const std::function<int()>& job, bool quiet) {
   auto previous = std::signal(SIGINT, OnInterrupt);
   bool terminal = !quiet && isatty(fileno(stderr));
   bool cancelled = false;
-  auto start = std::chrono::steady_clock::now();
+  const uint64_t start = os::TickCountMs();
 
-  std::thread ticker([&] {
+  // Without a ticker the job still runs; it only shows no progress and cannot be cancelled.
+  os::Thread ticker;
+  ticker.Start([&] {
     for (;;) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(kProgressTickMs));
+      os::SleepMs(kProgressTickMs);
       if (interrupted.exchange(0) && !cancelled) {
         cancelled = true;
         RequestCancel(watch);
@@ -72,7 +72,7 @@ JobOutcome RunWithProgress(const std::function<int()>& job, bool quiet) {
   });
   int result = job();
   watch.running = 0;
-  ticker.join();
+  ticker.Join();
   std::signal(SIGINT, previous);
   return {result, cancelled};
 }

@@ -1,10 +1,11 @@
-# mingw-w64 cross build for i686. The -posix compilers: GCC 12's win32 thread
-# model has no std::thread or std::mutex.
+# mingw-w64 cross build for i686. The -win32 compilers: the posix thread
+# model's runtime (winpthreads) imports kernel functions that Windows 2000
+# and 98 lack; threads and locks go through os/threads.h instead.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(GC_MINGW i686-w64-mingw32)
-set(CMAKE_C_COMPILER   ${GC_MINGW}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${GC_MINGW}-g++-posix)
+set(CMAKE_C_COMPILER   ${GC_MINGW}-gcc-win32)
+set(CMAKE_CXX_COMPILER ${GC_MINGW}-g++-win32)
 set(CMAKE_RC_COMPILER  ${GC_MINGW}-windres)
 set(CMAKE_FIND_ROOT_PATH /usr/${GC_MINGW})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)

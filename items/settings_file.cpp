@@ -2,6 +2,8 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <new>
+#include <stdexcept>
 #include <string_view>
 
 #include "items/proposal.h"
@@ -20,9 +22,10 @@ constexpr int kFileWriteFailure = 149, kNotASettingFile = 167;
 constexpr size_t kNameLimit = 207, kIdLimit = 8, kTypeLimit = 32, kPathLimit = 259;
 
 #ifdef _WIN32
-constexpr int kEmptyFileError = ERROR_FILE_INVALID, kHugeFileError = ERROR_FILE_TOO_LARGE;
+constexpr int kEmptyFileError = ERROR_FILE_INVALID, kHugeFileError = ERROR_FILE_TOO_LARGE,
+              kNoMemoryError = ERROR_NOT_ENOUGH_MEMORY;
 #else
-constexpr int kEmptyFileError = EINVAL, kHugeFileError = EFBIG;
+constexpr int kEmptyFileError = EINVAL, kHugeFileError = EFBIG, kNoMemoryError = ENOMEM;
 #endif
 
 // Decimal text that prints back to itself, within [0, max].
@@ -46,7 +49,13 @@ bool ReadSettingFile(const std::string& path, os::Ui& ui, std::string* text) {
   if (!f.IsOpen() || !f.Size(&size)) return ui.ShowSystemError(LastErrorCode()), false;
   if (size == 0) return ui.ShowSystemError(kEmptyFileError), false;
   if (size >> 32) return ui.ShowSystemError(kHugeFileError), false;
-  text->resize(static_cast<size_t>(size));
+  try {
+    text->resize(static_cast<size_t>(size));
+  } catch (const std::bad_alloc&) {
+    return ui.ShowSystemError(kNoMemoryError), false;
+  } catch (const std::length_error&) {  // more than a 32-bit build can address
+    return ui.ShowSystemError(kNoMemoryError), false;
+  }
   for (size_t got = 0; got < text->size();) {
     long long n = f.Read(text->data() + got, text->size() - got);
     if (n <= 0) return ui.ShowSystemError(LastErrorCode()), false;

@@ -14,7 +14,7 @@ constexpr size_t kTcpChunk = 1024 * 1024;
 int DeliverTcp(OutputChannel& ch, const uint8_t* bytes, size_t length) {
   ProgressWatch& watch = progressWatch();
   {
-    std::lock_guard<std::mutex> hold(watch.lock);
+    os::MutexLock hold(watch.lock);
     watch.abortableConnection = ch.tcp;
   }
   for (size_t at = 0; at < length; at += kTcpChunk) {

@@ -2,14 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <thread>
 #include <vector>
 
 #include "jobs/progress_watch.h"
 #include "jobs/spooler_job.h"
 #include "jobs/tcp_connection.h"
 #include "os/file.h"
+#include "os/threads.h"
 #include "tests/support/fake_spooler.h"
 #include "tests/support/files.h"
 #include "tests/support/tcp_peer.h"
@@ -17,12 +16,11 @@
 namespace gc {
 namespace {
 
-using Clock = std::chrono::steady_clock;
 using test::PeerMode;
 using test::TcpPeer;
 
-long long MsSince(Clock::time_point start) {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+long long MsSince(uint64_t start) {
+  return static_cast<long long>(os::TickCountMs() - start);
 }
 
 struct Tcp {
@@ -66,7 +64,7 @@ TEST(TcpChannel, PeerResetFails) {
   // The reset shows on one of the sends after the peer has gone.
   for (int i = 0; i < 20 && r.code == 0; ++i) {
     r = SendAll(*tcp.connection, reinterpret_cast<const uint8_t*>(data.data()), data.size());
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    os::SleepMs(20);
   }
   EXPECT_EQ(r.code, 4);
   EXPECT_EQ(TcpWrite(tcp.channel, reinterpret_cast<const uint8_t*>(data.data()), data.size()), 6);
@@ -78,22 +76,23 @@ TEST(TcpChannel, AbortEndsAStalledWrite) {
   ASSERT_EQ(tcp.code, 0);
   std::string data = test::Pattern(64 << 20);
   int code = -1;
-  std::thread writer([&] {
+  os::Thread writer;
+  writer.Start([&] {
     code = TcpWrite(tcp.channel, reinterpret_cast<const uint8_t*>(data.data()), data.size());
   });
   // Wait until the peer's window is full and the counter stands still.
   uint64_t seen = ~0ull;
   while (progressWatch().byteCounter.load() != seen) {
     seen = progressWatch().byteCounter.load();
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    os::SleepMs(300);
   }
-  auto start = Clock::now();
+  const uint64_t start = os::TickCountMs();
   {
-    std::lock_guard<std::mutex> hold(progressWatch().lock);
+    os::MutexLock hold(progressWatch().lock);
     ASSERT_EQ(progressWatch().abortableConnection, tcp.connection);
     AbortTcpConnection(*progressWatch().abortableConnection);
   }
-  writer.join();
+  writer.Join();
   EXPECT_LT(MsSince(start), 1000);  // one 200 ms wait, with room for a loaded machine
   EXPECT_EQ(code, 6);
   EXPECT_EQ(tcp.connection->socket, os::kNoSocket);
@@ -103,7 +102,7 @@ TEST(TcpChannel, AbortEndsAStalledWrite) {
 
 TEST(TcpChannel, RefusedConnectionFailsWithoutRetrying) {
   uint16_t port = TcpPeer::ClosedPort();
-  auto start = Clock::now();
+  const uint64_t start = os::TickCountMs();
   TcpConnection* c = nullptr;
   EXPECT_EQ(OpenTcpConnection("printer", "127.0.0.1", &c, port), 4);
   EXPECT_EQ(c, nullptr);
@@ -124,6 +123,11 @@ class FakeSockets : public os::SocketLayer {
   bool SetNonBlocking(os::SocketHandle) override { return true; }
   int Connect(os::SocketHandle, uint32_t, uint16_t) override {
     ++connects;
+    if (!connectScript.empty()) {
+      const int result = connectScript.front();
+      connectScript.erase(connectScript.begin());
+      return result;
+    }
     return connectResult;
   }
   long Send(os::SocketHandle, const uint8_t*, size_t length, int*) override {
@@ -135,13 +139,14 @@ class FakeSockets : public os::SocketLayer {
   void SleepMs(int ms) override { sleeps.push_back(ms); }
 
   int connectResult = os::kWsaEWOULDBLOCK;
+  std::vector<int> connectScript;  // results of the first connects, before connectResult
   int connects = 0, closes = 0;
   std::vector<size_t> sends;
   std::vector<int> sleeps;
 };
 
 TEST(TcpChannel, ConnectThatNeverCompletesGivesUpAfterFiveAttempts) {
-  for (int pending : {os::kWsaEWOULDBLOCK, os::kWsaEINVAL}) {
+  for (int pending : {os::kWsaEWOULDBLOCK, os::kWsaEINVAL, os::kWsaEALREADY}) {
     FakeSockets fake;
     fake.connectResult = pending;
     TcpConnection* c = nullptr;
@@ -150,6 +155,52 @@ TEST(TcpChannel, ConnectThatNeverCompletesGivesUpAfterFiveAttempts) {
     EXPECT_EQ(fake.sleeps, (std::vector<int>{100, 200, 400, 800}));
     EXPECT_EQ(fake.closes, 1);
   }
+}
+
+// A repeated connect while the handshake runs reports 10022 under Windows
+// Sockets 1.1 and 10037 through the Winsock 2 library: both wait on, and the
+// connection that completes later is taken.
+TEST(TcpChannel, HandshakeInProgressWaitsWhateverTheLibrarySays) {
+  for (int repeated : {os::kWsaEINVAL, os::kWsaEALREADY}) {
+    FakeSockets fake;
+    fake.connectScript = {os::kWsaEWOULDBLOCK, repeated, repeated};
+    fake.connectResult = os::kWsaEISCONN;
+    TcpConnection* c = nullptr;
+    EXPECT_EQ(OpenTcpConnection("p", "192.0.2.1", &c, kPrinterPort, &fake), 0) << repeated;
+    EXPECT_EQ(fake.connects, 4);
+    EXPECT_EQ(fake.sleeps, (std::vector<int>{100, 200, 400}));
+    CloseTcpConnection(c);
+  }
+}
+
+// The same with a real peer on loopback whose handshake completes only after
+// about a second (the first SYN is dropped).
+TEST(TcpChannel, PrinterSlowToAcceptIsStillReached) {
+  test::SlowHandshakePeer peer;
+  struct Recording : os::SocketLayer {
+    os::SocketLayer& real = os::SystemSockets();
+    std::vector<int> results;
+    os::SocketHandle OpenTcp() override { return real.OpenTcp(); }
+    bool SetNonBlocking(os::SocketHandle s) override { return real.SetNonBlocking(s); }
+    int Connect(os::SocketHandle s, uint32_t ip, uint16_t port) override {
+      results.push_back(real.Connect(s, ip, port));
+      return results.back();
+    }
+    long Send(os::SocketHandle s, const uint8_t* b, size_t n, int* e) override {
+      return real.Send(s, b, n, e);
+    }
+    int WaitWritable(os::SocketHandle s, int ms) override { return real.WaitWritable(s, ms); }
+    void Close(os::SocketHandle s) override { real.Close(s); }
+    void SleepMs(int ms) override { real.SleepMs(ms); }
+  } sockets;
+  TcpConnection* c = nullptr;
+  ASSERT_EQ(OpenTcpConnection("slow", "127.0.0.1", &c, peer.port(), &sockets), 0);
+  ASSERT_GE(sockets.results.size(), 2u);
+  EXPECT_NE(sockets.results.front(), 0);  // not connected at the first attempt
+  const std::string data = test::Pattern(4096);
+  EXPECT_EQ(SendAll(*c, reinterpret_cast<const uint8_t*>(data.data()), data.size()).code, 0);
+  CloseTcpConnection(c);
+  EXPECT_EQ(peer.Received(), data);
 }
 
 TEST(TcpChannel, LargeWritesGoInMebibyteChunksAndEmptyWritesTouchNothing) {

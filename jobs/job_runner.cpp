@@ -1,7 +1,7 @@
 #include "jobs/job_runner.h"
 
 #include <functional>
-#include <mutex>
+#include "os/threads.h"
 
 #include "jobs/progress_watch.h"
 #include "jobs/streams.h"
@@ -20,7 +20,7 @@ constexpr int kSampleFailed = 168;
 // Before each printer: a cancel ends the job, otherwise the watch starts afresh.
 bool CancelRequested(const PrinterTarget& printer) {
   ProgressWatch& watch = progressWatch();
-  std::lock_guard<std::mutex> hold(watch.lock);
+  os::MutexLock hold(watch.lock);
   if (watch.cancelRequested) return true;
   watch.currentPrinter =
       printer.network ? printer.name + "(" + printer.address + ")" : printer.name;

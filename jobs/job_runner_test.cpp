@@ -2,15 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
 #include "jobs/progress_tick.h"
 #include "jobs/progress_watch.h"
 #include "jobs/streams.h"
+#include "os/threads.h"
 #include "tests/support/fake_spooler.h"
 #include "tests/support/files.h"
 #include "tests/support/recording_ui.h"
@@ -129,14 +128,15 @@ TEST(JobCancel, FlowingPrinterFinishesAndNoOtherStarts) {
 
   int result = -1;
   progressWatch().byteCounter = 0;
-  std::thread worker([&] { result = DownloadToPrinters(job, printers, items); });
+  os::Thread worker;
+  worker.Start([&] { result = DownloadToPrinters(job, printers, items); });
   // Cancel once the first printer has taken its first bytes.
   for (int i = 0; i < 1000 && progressWatch().byteCounter == 0; ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    os::SleepMs(10);
   RequestCancel(progressWatch());
-  worker.join();
+  worker.Join();
   {
-    std::lock_guard<std::mutex> hold(progressWatch().lock);
+    os::MutexLock hold(progressWatch().lock);
     progressWatch().cancelRequested = 0;
   }
   EXPECT_EQ(result, 0);

@@ -1,6 +1,6 @@
 #include "jobs/printer_channel.h"
 
-#include <mutex>
+#include "os/threads.h"
 
 #include "jobs/progress_watch.h"
 #include "jobs/spooler_job.h"
@@ -40,7 +40,7 @@ int ClosePrinterChannel(OutputChannel& channel) {
   ProgressWatch& watch = progressWatch();
   {
     // The progress timer must never abort a connection that is being freed.
-    std::lock_guard<std::mutex> hold(watch.lock);
+    os::MutexLock hold(watch.lock);
     if (watch.abortableConnection == channel.tcp) watch.abortableConnection = nullptr;
   }
   CloseTcpConnection(channel.tcp);

@@ -1,6 +1,6 @@
 #include "jobs/progress_tick.h"
 
-#include <mutex>
+#include "os/threads.h"
 
 #include "jobs/tcp_connection.h"
 
@@ -8,7 +8,7 @@ namespace gc {
 
 TickResult ProgressTick(ProgressWatch& watch, const std::function<void()>& restoreBidi) {
   if (watch.running.load() == 0) {
-    std::lock_guard<std::mutex> hold(watch.lock);
+    os::MutexLock hold(watch.lock);
     watch.cancelRequested = 0;
     return TickResult::JobEnded;
   }
@@ -19,12 +19,12 @@ TickResult ProgressTick(ProgressWatch& watch, const std::function<void()>& resto
   } else {
     bool cancelled;
     {
-      std::lock_guard<std::mutex> hold(watch.lock);
+      os::MutexLock hold(watch.lock);
       cancelled = watch.cancelRequested != 0;
     }
     if (cancelled) {
       if (restoreBidi) restoreBidi();
-      std::lock_guard<std::mutex> hold(watch.lock);
+      os::MutexLock hold(watch.lock);
       if (watch.abortableConnection) {
         AbortTcpConnection(*watch.abortableConnection);
         watch.abortableConnection = nullptr;
@@ -36,7 +36,7 @@ TickResult ProgressTick(ProgressWatch& watch, const std::function<void()>& resto
 }
 
 void RequestCancel(ProgressWatch& watch) {
-  std::lock_guard<std::mutex> hold(watch.lock);
+  os::MutexLock hold(watch.lock);
   watch.cancelRequested = 1;
 }
 

@@ -2,7 +2,7 @@
 #pragma once
 #include <atomic>
 #include <cstdint>
-#include <mutex>
+#include "os/threads.h"
 #include <string>
 
 namespace gc {
@@ -16,7 +16,7 @@ struct ProgressWatch {
   uint64_t previousCounter = 0;                  // the dialog's last look
   TcpConnection* abortableConnection = nullptr;  // under lock
   std::string currentPrinter;                    // under lock, for progress displays
-  std::mutex lock;
+  os::Mutex lock;
 };
 
 ProgressWatch& progressWatch();

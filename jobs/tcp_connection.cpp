@@ -46,7 +46,10 @@ int OpenTcpConnection(const char* hostName, const char* address, TcpConnection**
   for (int attempt = 1;; ++attempt) {
     int error = c->sockets->Connect(c->socket, c->peerAddress, c->peerPort);
     if (error == 0 || error == os::kWsaEISCONN) break;
-    if (error != os::kWsaEINVAL && error != os::kWsaEWOULDBLOCK) return fail();
+    // Still being made: 10022 is what Windows Sockets 1.1 reports for a repeated
+    // connect, 10037 what the Winsock 2 library reports for the same.
+    if (error != os::kWsaEINVAL && error != os::kWsaEWOULDBLOCK && error != os::kWsaEALREADY)
+      return fail();
     if (attempt >= kConnectAttempts) return fail();
     c->sockets->SleepMs(pause);
     pause *= 2;

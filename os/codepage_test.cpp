@@ -18,6 +18,8 @@ TEST(CodePage, OneByteOrTheDefaultCharacter) {
       {1252, 0xD83D, '?'}, {932, u'A', 'A'},       {932, 0xFF71, '\xb1'},  // halfwidth katakana:
                                                                            // one byte
       {932, 0x3042, '?'},  {932, 0x00E9, '?'},     {932, 0x03A9, '?'},
+      // UTF-8 as the ANSI code page: ASCII stays itself, the rest takes two bytes.
+      {65001, u'A', 'A'},  {65001, u'_', '_'},     {65001, 0x00E9, '?'},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.codePage << " U+" << std::hex << c.unit);

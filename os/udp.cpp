@@ -1,6 +1,6 @@
 #include "os/udp.h"
 
-#include <chrono>
+
 
 #ifdef _WIN32
 #include <winsock2.h>
@@ -104,12 +104,6 @@ int WaitReadable(const std::vector<const UdpSocket*>& sockets, int timeoutMs) {
   for (size_t i = 0; i < sockets.size(); ++i)
     if (FD_ISSET(Raw(sockets[i]->handle()), &readable)) return static_cast<int>(i);
   return -1;
-}
-
-uint64_t TickCountMs() {
-  return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                   std::chrono::steady_clock::now().time_since_epoch())
-                                   .count());
 }
 
 }  // namespace gc::os

@@ -34,7 +34,4 @@ class UdpSocket {
 // -1 on timeout, -2 on failure.
 int WaitReadable(const std::vector<const UdpSocket*>& sockets, int timeoutMs);
 
-// The monotonic millisecond clock.
-uint64_t TickCountMs();
-
 }  // namespace gc::os

@@ -1,6 +1,6 @@
 #include "printers/bidi.h"
 
-#include <mutex>
+#include "os/threads.h"
 #include <new>
 
 namespace gc {
@@ -17,7 +17,7 @@ bool CopyInfo(const os::PrinterInfo& from, os::PrinterInfo* to) {
 }
 
 struct BidiState {
-  std::mutex lock;
+  os::Mutex lock;
   std::vector<std::string> suspendedQueues;  // bidiSuspendedQueues
   InfoCopy copy = CopyInfo;
 };
@@ -51,7 +51,7 @@ bool SetAttributes(os::SpoolerPort& spooler, const os::PrinterInfo& info) {
 
 int SuspendBidi(os::SpoolerPort& spooler, int mode) {
   BidiState& state = State();
-  std::lock_guard<std::mutex> hold(state.lock);
+  os::MutexLock hold(state.lock);
   std::vector<os::PrinterInfo> printers;
   if (!spooler.ListPrinters(2, &printers)) return 0;
   for (const os::PrinterInfo& p : printers) {
@@ -72,7 +72,7 @@ int SuspendBidi(os::SpoolerPort& spooler, int mode) {
 
 int RestoreBidi(os::SpoolerPort& spooler) {
   BidiState& state = State();
-  std::lock_guard<std::mutex> hold(state.lock);
+  os::MutexLock hold(state.lock);
   std::vector<os::PrinterInfo> printers;
   if (!spooler.ListPrinters(2, &printers)) return 0;
   std::vector<std::string> names;
@@ -97,13 +97,13 @@ int RestoreBidi(os::SpoolerPort& spooler) {
 
 std::vector<std::string> BidiSuspendedQueues() {
   BidiState& state = State();
-  std::lock_guard<std::mutex> hold(state.lock);
+  os::MutexLock hold(state.lock);
   return state.suspendedQueues;
 }
 
 void SetInfoCopyForTesting(InfoCopy copy) {
   BidiState& state = State();
-  std::lock_guard<std::mutex> hold(state.lock);
+  os::MutexLock hold(state.lock);
   state.copy = copy ? copy : CopyInfo;
 }
 

@@ -3,12 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "jobs/job_runner.h"
+#include "os/threads.h"
 #include "tests/support/fake_spooler.h"
 
 namespace gc {
@@ -130,7 +129,7 @@ class OverlapSpooler : public test::FakeSpooler {
  public:
   bool ListPrinters(int level, std::vector<os::PrinterInfo>* out) override {
     if (inside.fetch_add(1) != 0) overlapped = true;
-    std::this_thread::sleep_for(std::chrono::microseconds(200));
+    os::SleepMs(1);
     bool ok = FakeSpooler::ListPrinters(level, out);
     inside.fetch_sub(1);
     return ok;
@@ -142,14 +141,15 @@ class OverlapSpooler : public test::FakeSpooler {
 TEST(Bidi, TheJobAndTheCancelPathTakeTurns) {
   OverlapSpooler spooler;
   spooler.Add("Q", "USB001", kBidi);
-  std::thread job([&] {
+  os::Thread job;
+  job.Start([&] {
     for (int i = 0; i < 200; ++i) {
       SuspendBidi(spooler, kBidiUsbPorts);
       RestoreBidi(spooler);
     }
   });
   for (int i = 0; i < 200; ++i) RestoreBidi(spooler);  // the progress dialog's ticks
-  job.join();
+  job.Join();
   EXPECT_FALSE(spooler.overlapped.load());
   RestoreBidi(spooler);
   EXPECT_EQ(spooler.printers[0].attributes, kBidi);

@@ -5,14 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdlib>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "jobs/printer_channel.h"
 #include "os/spooler.h"
+#include "os/threads.h"
 #include "printers/bidi.h"
 #include "printers/printer_list.h"
 #include "tests/support/files.h"
@@ -41,7 +40,7 @@ test::Bytes AwaitCapture(size_t size) {
   for (int i = 0; i < 300; ++i) {
     got = test::ReadAll(CapturePath());
     if (got.size() >= size) break;
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    os::SleepMs(100);
   }
   return got;
 }

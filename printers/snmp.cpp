@@ -4,6 +4,7 @@
 #include <new>
 
 #include "os/sockets.h"
+#include "os/threads.h"
 #include "os/udp.h"
 
 namespace gc {

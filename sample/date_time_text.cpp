@@ -20,9 +20,11 @@ std::string FormatLocalDateTime(std::time_t when) {
   ULARGE_INTEGER ticks;
   ticks.QuadPart = static_cast<ULONGLONG>(when) * 10000000ULL + 116444736000000000ULL;
   FILETIME utcFile{ticks.LowPart, ticks.HighPart};
-  SYSTEMTIME utc, local;
-  if (!FileTimeToSystemTime(&utcFile, &utc) ||
-      !SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local))
+  FILETIME localFile;
+  SYSTEMTIME local;
+  // FileTimeToLocalFileTime, which Windows 98 has too; it applies today's
+  // daylight rule rather than the one in force at `when` (the page shows now).
+  if (!FileTimeToLocalFileTime(&utcFile, &localFile) || !FileTimeToSystemTime(&localFile, &local))
     return {};
   char date[128], time[128];
   if (GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &local, nullptr, date, sizeof date) ==

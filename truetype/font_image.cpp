@@ -1,5 +1,8 @@
 #include "truetype/font_image.h"
 
+#include <new>
+#include <stdexcept>
+
 #include "os/file.h"
 #include "truetype/cmap.h"
 #include "truetype/font_kind.h"
@@ -70,7 +73,15 @@ int LoadFontFile(const char* path, FontImage& image) {
   if (!file.Size(&size)) return 5;
   if (size >> 32) return 3;
   if (size == 0) return 4;
-  image.bytes.assign(static_cast<size_t>(size), 0);
+  // Too large for this process's memory (2 GB and more on a 32-bit build):
+  // refused like a file too large for the format.
+  try {
+    image.bytes.assign(static_cast<size_t>(size), 0);
+  } catch (const std::bad_alloc&) {
+    return 3;
+  } catch (const std::length_error&) {
+    return 3;
+  }
   size_t got = 0;
   while (got < image.bytes.size()) {
     long long n = file.Read(image.bytes.data() + got, image.bytes.size() - got);

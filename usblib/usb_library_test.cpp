@@ -3,9 +3,9 @@
 
 #include <cstring>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "os/threads.h"
 #include "usblib/fake_platform.h"
 #include "usblib/usb_api.h"
 #include "usblib/variant.h"
@@ -318,7 +318,8 @@ TEST_F(UsbLibrary, WriteFailuresReturn4WithTheBytesCountedSoFar) {
 TEST_F(UsbLibrary, CancelFromAnotherThreadStopsTheWriteForGood) {
   UsbDeviceHandle* handle = OpenSecond();
   fake.answers = {Answer{}, Answer{}, Answer{Answer::kHeld}};
-  std::thread canceller([&] {
+  os::Thread canceller;
+  canceller.Start([&] {
     if (WaitForSingleObject(fake.heldSignal, 10000) == WAIT_OBJECT_0) {
       EXPECT_EQ(nUsbCancelUpdateDevice(handle), kUsbOk);
     }
@@ -326,7 +327,7 @@ TEST_F(UsbLibrary, CancelFromAnotherThreadStopsTheWriteForGood) {
   std::vector<BYTE> data = Pattern(kWriteChunk * 10);
   DWORD written = 0;
   EXPECT_EQ(nUsbWriteUpdateDevice(handle, data.data(), kWriteChunk * 10, &written), kUsbCancelled);
-  canceller.join();
+  canceller.Join();
   EXPECT_EQ(written, kWriteChunk * 2);
   EXPECT_EQ(fake.writes.size(), 3u);
   EXPECT_EQ(fake.cancelIoCalls, 1);  // the held chunk was called back before returning
@@ -347,7 +348,8 @@ TEST_F(UsbLibrary, StraySignalDoesNotEndAWaitEarly) {
   UsbDeviceHandle* handle = OpenSecond();
   UsbDeviceHandle* other = OpenSecond();
   fake.answers = {Answer{Answer::kHeld}};
-  std::thread device([&] {
+  os::Thread device;
+  device.Start([&] {
     if (WaitForSingleObject(fake.heldSignal, 10000) == WAIT_OBJECT_0) {
       nUsbCancelUpdateDevice(other);  // signals the shared event
       Sleep(50);
@@ -357,7 +359,7 @@ TEST_F(UsbLibrary, StraySignalDoesNotEndAWaitEarly) {
   std::vector<BYTE> data = Pattern(kWriteChunk);
   DWORD written = 0;
   EXPECT_EQ(nUsbWriteUpdateDevice(handle, data.data(), kWriteChunk, &written), kUsbOk);
-  device.join();
+  device.Join();
   EXPECT_EQ(written, kWriteChunk);
   EXPECT_EQ(fake.cancelIoCalls, 0);
 }

@@ -8,7 +8,8 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <thread>
+
+#include "os/threads.h"
 
 namespace gc::os {
 
@@ -74,7 +75,7 @@ class PosixSockets final : public SocketLayer {
     return (p.revents & (POLLERR | POLLHUP | POLLNVAL)) ? -1 : 1;
   }
   void Close(SocketHandle s) override { ::close(static_cast<int>(s)); }
-  void SleepMs(int ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+  void SleepMs(int ms) override { os::SleepMs(ms); }
 };
 
 }  // namespace

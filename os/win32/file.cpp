@@ -104,7 +104,18 @@ std::string SystemErrorText(int code) {
   DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
                            static_cast<DWORD>(code), MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
                            text, sizeof text, nullptr);
-  std::string s(text, n);
+  // The system's text comes in the ANSI code page; every text of ours is UTF-8.
+  std::string s;
+  const int wide = n ? MultiByteToWideChar(CP_ACP, 0, text, static_cast<int>(n), nullptr, 0) : 0;
+  if (wide > 0) {
+    std::wstring units(static_cast<size_t>(wide), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text, static_cast<int>(n), units.data(), wide);
+    const int bytes = WideCharToMultiByte(CP_UTF8, 0, units.data(), wide, nullptr, 0, nullptr,
+                                          nullptr);
+    s.resize(static_cast<size_t>(bytes > 0 ? bytes : 0));
+    if (bytes > 0)
+      WideCharToMultiByte(CP_UTF8, 0, units.data(), wide, s.data(), bytes, nullptr, nullptr);
+  }
   while (!s.empty() && (s.back() == '\n' || s.back() == '\r')) s.pop_back();
   return s.empty() ? "Error " + std::to_string(code) : s;
 }

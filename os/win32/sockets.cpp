@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <winsock2.h>
 
+#include "os/threads.h"
+
 namespace gc::os {
 
 namespace {
@@ -55,7 +57,7 @@ class WinSockets final : public SocketLayer {
     return FD_ISSET(S(s), &failed) ? -1 : 1;
   }
   void Close(SocketHandle s) override { ::closesocket(S(s)); }
-  void SleepMs(int ms) override { ::Sleep(static_cast<DWORD>(ms)); }
+  void SleepMs(int ms) override { os::SleepMs(ms); }
 };
 
 }  // namespace

@@ -1,7 +1,5 @@
 #include "tests/support/tcp_peer.h"
 
-#include <chrono>
-
 #ifdef _WIN32
 #include <winsock2.h>
 #include <ws2tcpip.h>
@@ -35,7 +33,7 @@ void StartNetworking() {
 #endif
 }
 
-intptr_t Listen(uint16_t* port, int receiveBuffer) {
+intptr_t Listen(uint16_t* port, int receiveBuffer, int backlog = 4) {
   StartNetworking();
   intptr_t s = static_cast<intptr_t>(socket(AF_INET, SOCK_STREAM, 0));
   if (receiveBuffer > 0)
@@ -45,7 +43,7 @@ intptr_t Listen(uint16_t* port, int receiveBuffer) {
   a.sin_family = AF_INET;
   a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   bind(static_cast<decltype(socket(0, 0, 0))>(s), reinterpret_cast<sockaddr*>(&a), sizeof a);
-  listen(static_cast<decltype(socket(0, 0, 0))>(s), 4);
+  listen(static_cast<decltype(socket(0, 0, 0))>(s), backlog);
   SockLen len = sizeof a;
   getsockname(static_cast<decltype(socket(0, 0, 0))>(s), reinterpret_cast<sockaddr*>(&a), &len);
   *port = ntohs(a.sin_port);
@@ -66,22 +64,18 @@ int WaitReadable(intptr_t s, int ms) {
 TcpPeer::TcpPeer(PeerMode mode, size_t limitBytes, int lifetimeMs)
     : mode_(mode), limit_(limitBytes), lifetimeMs_(lifetimeMs) {
   listener_ = Listen(&port_, mode == PeerMode::Stall ? 4096 : 0);
-  thread_ = std::thread([this] { Serve(); });
+  thread_.Start([this] { Serve(); });
 }
 
 TcpPeer::~TcpPeer() {
   done_ = true;
-  if (thread_.joinable()) thread_.join();
+  thread_.Join();
   CloseSock(listener_);
 }
 
 void TcpPeer::Serve() {
-  using Clock = std::chrono::steady_clock;
-  auto end = Clock::now() + std::chrono::milliseconds(lifetimeMs_);
-  auto left = [&] {
-    return static_cast<int>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()).count());
-  };
+  const uint64_t end = os::TickCountMs() + static_cast<uint64_t>(lifetimeMs_);
+  auto left = [&] { return static_cast<int>(static_cast<int64_t>(end - os::TickCountMs())); };
   while (!done_ && left() > 0 && !WaitReadable(listener_, 50)) {
   }
   if (done_ || left() <= 0) return;
@@ -90,7 +84,7 @@ void TcpPeer::Serve() {
   char buffer[65536];
   while (!done_ && left() > 0) {
     if (mode_ == PeerMode::Stall) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      os::SleepMs(20);
       continue;
     }
     if (!WaitReadable(c, 50)) continue;
@@ -105,14 +99,14 @@ void TcpPeer::Serve() {
       setsockopt(conn, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&hard), sizeof hard);
       break;
     }
-    if (mode_ == PeerMode::ReadSlowly) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    if (mode_ == PeerMode::ReadSlowly) os::SleepMs(2);
   }
   CloseSock(c);
   done_ = true;
 }
 
 std::string TcpPeer::Received() {
-  if (thread_.joinable()) thread_.join();
+  thread_.Join();
   return received_;
 }
 
@@ -121,6 +115,59 @@ uint16_t TcpPeer::ClosedPort() {
   intptr_t s = Listen(&port, 0);
   CloseSock(s);
   return port;
+}
+
+SlowHandshakePeer::SlowHandshakePeer(int lifetimeMs) : lifetimeMs_(lifetimeMs) {
+  listener_ = Listen(&port_, 0, 0);
+  // The first client fills the queue; its handshake completes at once.
+  filler_ = static_cast<intptr_t>(socket(AF_INET, SOCK_STREAM, 0));
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  a.sin_port = htons(port_);
+  connect(static_cast<decltype(socket(0, 0, 0))>(filler_), reinterpret_cast<sockaddr*>(&a),
+          sizeof a);
+  thread_.Start([this] { Serve(); });
+}
+
+SlowHandshakePeer::~SlowHandshakePeer() {
+  thread_.Join();
+  CloseSock(filler_);
+  CloseSock(listener_);
+}
+
+void SlowHandshakePeer::Serve() {
+  const uint64_t end = os::TickCountMs() + static_cast<uint64_t>(lifetimeMs_);
+  auto left = [&] { return static_cast<int>(static_cast<int64_t>(end - os::TickCountMs())); };
+  // Long enough for the second client's first SYN to be dropped, short of
+  // its retransmission.
+  os::SleepMs(300);
+  auto accept1 = [&] {
+    while (left() > 0 && !WaitReadable(listener_, 50)) {
+    }
+    if (left() <= 0) return static_cast<intptr_t>(-1);
+    return static_cast<intptr_t>(
+        accept(static_cast<decltype(socket(0, 0, 0))>(listener_), nullptr, nullptr));
+  };
+  intptr_t first = accept1();
+  if (first == -1) return;
+  CloseSock(first);
+  intptr_t second = accept1();
+  if (second == -1) return;
+  char buffer[65536];
+  while (left() > 0) {
+    if (!WaitReadable(second, 50)) continue;
+    int n = static_cast<int>(
+        recv(static_cast<decltype(socket(0, 0, 0))>(second), buffer, sizeof buffer, 0));
+    if (n <= 0) break;
+    received_.append(buffer, static_cast<size_t>(n));
+  }
+  CloseSock(second);
+}
+
+std::string SlowHandshakePeer::Received() {
+  thread_.Join();
+  return received_;
 }
 
 }  // namespace gc::test

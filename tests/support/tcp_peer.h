@@ -4,7 +4,8 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
-#include <thread>
+
+#include "os/threads.h"
 
 namespace gc::test {
 
@@ -31,7 +32,30 @@ class TcpPeer {
   uint16_t port_ = 0;
   std::string received_;
   std::atomic<bool> done_{false};
-  std::thread thread_;
+  os::Thread thread_;
+};
+
+// A printer that completes the handshake only after about a second: it
+// listens with a queue of one that a first client already fills, so the
+// kernel drops the next SYN; it takes that first client after a moment, and
+// the retransmitted SYN (about a second after the first) then gets in. It
+// keeps what the second client sends and stops by itself.
+class SlowHandshakePeer {
+ public:
+  explicit SlowHandshakePeer(int lifetimeMs = 20000);
+  ~SlowHandshakePeer();
+  uint16_t port() const { return port_; }
+  // Waits for the second connection to end (or the lifetime).
+  std::string Received();
+
+ private:
+  void Serve();
+  int lifetimeMs_;
+  intptr_t listener_ = -1;
+  intptr_t filler_ = -1;
+  uint16_t port_ = 0;
+  std::string received_;
+  os::Thread thread_;
 };
 
 }  // namespace gc::test

@@ -41,6 +41,15 @@ fonts=$WINEPREFIX/drive_c/windows/Fonts
 winpath() { "$GC_WINE" winepath -w "$1" 2>/dev/null; }
 "$GC_WINE" regedit /S "$(winpath "$root/tools/wine-settings.reg")" </dev/null >/dev/null 2>&1
 
+# A "#needs i686" line: the scenario is for the 32-bit build only (Windows 98
+# runs no 64-bit program).
+if grep -q '^#needs  *i686' "$scenario" &&
+   ! od -A n -t x1 -j "$(( $(od -A n -t u4 -j 60 -N 4 "$bin/TORVEN.exe") + 4 ))" -N 2 "$bin/TORVEN.exe" |
+     grep -q '4c 01'; then
+  echo "not a 32-bit build: skipped"
+  exit 77
+fi
+
 # Xvfb picks a free display itself and writes its number to fd 3.
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$out/display" </dev/null >/dev/null 2>&1 &
 xvfb=$!
