@@ -58,14 +58,9 @@ void FocusControl(HWND dialog, int id) {
 }
 
 void ShowLengthLimit(os::Ui& ui) {
-  const char* format = MessageText(IDS_LENGTH_LIMIT);
-  if (!format) {
-    ui.ShowText(kResourceLoadFailure, os::Buttons::Ok);
-    return;
-  }
-  std::string text = format;
-  const size_t at = text.find("%1");
-  if (at != std::string::npos) text.replace(at, 2, std::to_string(kMaxDownloadName));
+  std::string text;
+  if (!FormatMessageText(IDS_LENGTH_LIMIT, {static_cast<int>(kMaxDownloadName), 0, 0}, &text))
+    text = kResourceLoadFailure;
   ui.ShowText(text, os::Buttons::Ok);
 }
 

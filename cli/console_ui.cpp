@@ -26,14 +26,8 @@ os::ErrorChoice ConsoleUi::ChooseOnError(const std::string& text) {
 }
 
 std::string MessageWith(int id, int a, int b, int c) {
-  const char* format = MessageText(id);
-  if (!format) return kResourceLoadFailure;
-  std::string text = format;
-  size_t one = text.find("%1");
-  if (one != std::string::npos) return text.replace(one, 2, std::to_string(a));
-  char buffer[512];
-  std::snprintf(buffer, sizeof buffer, format, a, b, c);
-  return buffer;
+  std::string text;
+  return FormatMessageText(id, {a, b, c}, &text) ? text : kResourceLoadFailure;
 }
 
 }  // namespace gc::cli

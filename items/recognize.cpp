@@ -72,10 +72,13 @@ int RecognizeItem(const std::string& path, const ItemList& items, os::Ui& ui, Do
                                     fonts.scannedFontId, state.lastFontId, state.lastMacroId);
   item.idText = std::to_string(item.controlId);
   if (fonts.scannedFontIdSeen == 1 && item.controlId != fonts.scannedFontId) {
-    const char* format = MessageText(kIdOverlaps);
-    char text[512];
-    std::snprintf(text, sizeof text, format, fonts.scannedFontId, item.controlId,
-                  fonts.scannedFontId);
+    std::string text;
+    // A resource library without the text: the fixed text, and the command ends.
+    if (!FormatMessageText(kIdOverlaps, {fonts.scannedFontId, item.controlId, fonts.scannedFontId},
+                           &text)) {
+      ui.ShowText(kResourceLoadFailure, os::Buttons::Ok);
+      return -1;
+    }
     ui.ShowText(text, os::Buttons::Ok);
   }
   return 0;

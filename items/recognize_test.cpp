@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "jobs/streams.h"
+#include "resources/messages.h"
 #include "tests/support/files.h"
 #include "tests/support/recording_ui.h"
 
@@ -63,6 +64,58 @@ TEST(RecognizeItem, FaceOfACollection) {
   EXPECT_EQ(item.face, 1u);
   EXPECT_EQ(RecognizeItem(collection, ItemList{}, ui, item, 2), -1);
   EXPECT_EQ(ui.shown, std::vector<std::string>{"The font file is not supported format."});
+}
+
+// The font's own ID is taken: message 143 names it; a resource library that
+// lacks the text gets the fixed text and the command ends, never a format
+// read from nothing.
+TEST(RecognizeItem, FontIdOverlapMessage) {
+  const std::string font = test::WriteScratch(
+      "idfont.sfp", "\x1b*c5D" + test::ReadAll(std::string(GC_SOURCE_TREE) + "/samples/sample.sfp"));
+  DownloadItem taken;
+  taken.resourceType = static_cast<int>(ResourceType::PclFont);
+  taken.controlId = 5;
+  taken.downloadName = "taken";
+  ItemList items = {taken};
+  test::RecordingUi ui;
+  DownloadItem item;
+  ASSERT_EQ(RecognizeItem(font, items, ui, item), 0);
+  EXPECT_EQ(item.controlId, 6);
+  EXPECT_EQ(ui.shown, std::vector<std::string>{
+                          "ID 5 specified by the Font ID command overlaps.\nDefault ID is changed "
+                          "into 6 from 5."});
+
+  SetMessageSource([](int id) -> const char* { return id == 143 ? nullptr : BuiltinMessageText(id); });
+  test::RecordingUi missing;
+  EXPECT_EQ(RecognizeItem(font, items, missing, item), -1);
+  SetMessageSource(nullptr);
+  EXPECT_EQ(missing.shown, std::vector<std::string>{kResourceLoadFailure});
+}
+
+TEST(FormatMessageText, NumbersGoOnlyWhereTheTextAsksForThem) {
+  static const char* format;
+  SetMessageSource([](int) { return format; });
+  struct Case {
+    const char* format;
+    const char* text;
+  } cases[] = {
+      {"ID %d overlaps: %d from %d.", "ID 1 overlaps: 2 from 3."},
+      {"%1 characters at most, %1 again", "100 characters at most, 100 again"},
+      {"100%% sure, %s%n%x %", "100% sure, %s%n%x %"},  // never read as conversions
+      {"%d %d %d %d", "1 2 3 %d"},
+  };
+  for (const Case& c : cases) {
+    format = c.format;
+    std::string text;
+    int numbers[3] = {c.format[1] == '1' ? 100 : 1, 2, 3};
+    ASSERT_TRUE(FormatMessageText(7, numbers, &text));
+    EXPECT_EQ(text, c.text);
+  }
+  format = nullptr;
+  std::string untouched = "x";
+  EXPECT_FALSE(FormatMessageText(7, {1, 2, 3}, &untouched));
+  EXPECT_EQ(untouched, "x");
+  SetMessageSource(nullptr);
 }
 
 }  // namespace

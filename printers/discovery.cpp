@@ -4,6 +4,7 @@
 #include <map>
 
 #include "os/sockets.h"
+#include "os/threads.h"
 #include "os/udp.h"
 #include "printers/device_id.h"
 
@@ -27,7 +28,7 @@ void Record(const SnmpResponse& response, DiscoveredPrinter& printer) {
   for (const SnmpBinding& b : response.bindings) {
     if (!b.Exists()) continue;
     if (b.oid == kOidSysDescr) {
-      printer.name = b.value;
+      printer.name = DescriptionText(b.value);
     } else if (b.oid == kOidDeviceDescr) {
       if (!b.value.empty()) printer.model = b.value;
     } else if (b.oid == kOidDeviceId) {

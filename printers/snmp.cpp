@@ -297,7 +297,15 @@ std::optional<SnmpResponse> ParseSnmpResponse(const uint8_t* datagram, size_t le
 }
 
 int QueryPrinters(const SnmpQuery& query, std::vector<SnmpAnswer>* answers) {
-  return Query(SnmpObject::SysDescr, query, answers);
+  int code = Query(SnmpObject::SysDescr, query, answers);
+  // A description is text: cut at a NUL, as a list box would show it, so that
+  // the entry chosen from the list is found again among the answers.
+  for (SnmpAnswer& a : *answers) a.value = DescriptionText(a.value);
+  return code;
+}
+
+std::string DescriptionText(const std::string& value) {
+  return value.substr(0, value.find('\0'));
 }
 
 int QueryObjectId(const SnmpQuery& query, std::vector<SnmpAnswer>* answers) {

@@ -72,6 +72,9 @@ struct SnmpQuery {
   uint16_t port = kSnmpPort;                     // tests use agents on other ports
 };
 
+// A sysDescr value as text: the bytes before the first NUL.
+std::string DescriptionText(const std::string& value);
+
 // 0 (the answers may be none), 4 when waiting fails, 5 out of memory.
 int QueryPrinters(const SnmpQuery& query, std::vector<SnmpAnswer>* answers);
 int QueryObjectId(const SnmpQuery& query, std::vector<SnmpAnswer>* answers);

@@ -170,6 +170,18 @@ TEST(Snmp, AddressQueryEndsWhenItsPrinterAnswered) {
   EXPECT_LT(ms, 2500);  // far from the 5 s limit
 }
 
+TEST(Snmp, DescriptionIsCutAtItsFirstNul) {
+  FakeAgent agent({Answer(std::string("Office3\0tail", 12))});
+  SnmpQuery q;
+  q.flags = kQueryAddresses;
+  q.addresses = {"127.0.0.1"};
+  q.port = agent.port();
+  std::vector<SnmpAnswer> answers;
+  ASSERT_EQ(QueryPrinters(q, &answers), 0);
+  ASSERT_EQ(answers.size(), 1u);
+  EXPECT_EQ(answers[0].value, "Office3");
+}
+
 TEST(Snmp, NameFilterIsCaseSensitive) {
   FakeAgent agent({Answer("office2")});
   SnmpQuery q;

@@ -25,4 +25,29 @@ void SetMessageSource(MessageSource source) {
   currentSource = source;
 }
 
+bool FormatMessageText(int id, const int (&numbers)[3], std::string* text) {
+  const char* format = MessageText(id);
+  if (!format) return false;
+  std::string out;
+  int next = 0;
+  for (const char* p = format; *p; ++p) {
+    if (*p != '%') {
+      out += *p;
+    } else if (p[1] == '%') {
+      out += '%';
+      ++p;
+    } else if (p[1] == 'd' && next < 3) {
+      out += std::to_string(numbers[next++]);
+      ++p;
+    } else if (p[1] >= '1' && p[1] <= '3') {
+      out += std::to_string(numbers[p[1] - '1']);
+      ++p;
+    } else {
+      out += '%';
+    }
+  }
+  *text = out;
+  return true;
+}
+
 }  // namespace gc

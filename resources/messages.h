@@ -1,5 +1,6 @@
 // The English message texts by string id, from resources/messages.inc.
 #pragma once
+#include <string>
 
 namespace gc {
 
@@ -12,6 +13,13 @@ inline constexpr const char kResourceLoadFailure[] =
 // default the built-in English table; the Win32 program points it at the
 // string table of its resource library.
 const char* MessageText(int id);
+
+// String `id` with numbers put in: "%1" to "%3" take numbers[0..2] where they
+// stand, each "%d" takes the next number in turn, "%%" is one "%", and any other
+// "%" stays as it is, so a text from a resource library can never make the
+// formatting read what it was not given. False (and `text` untouched) when the
+// string cannot be loaded.
+bool FormatMessageText(int id, const int (&numbers)[3], std::string* text);
 
 // The built-in English table alone.
 const char* BuiltinMessageText(int id);
