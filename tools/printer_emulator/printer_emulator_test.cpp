@@ -90,14 +90,20 @@ std::vector<std::string> Entries(const fs::path& dir) {
 }
 
 // One connection's stream through the parser, in pieces of `chunk` bytes so
-// every boundary case (split UEL, split PJL line) gets exercised.
-void Feed(Storage& st, int id, const std::string& stream, size_t chunk, End end = End::kEof) {
+// every boundary case (split UEL, split PJL line) gets exercised. Returns the
+// replies.
+std::string Feed(Storage& st, int id, const std::string& stream, size_t chunk,
+                 End end = End::kEof) {
   Session s(st, id);
+  std::string replies;
   for (size_t i = 0; i < stream.size(); i += chunk) {
     size_t n = std::min(chunk, stream.size() - i);
     s.Feed(reinterpret_cast<const uint8_t*>(stream.data() + i), n);
+    s.TakeReplies(&replies);
   }
   s.Finish(end);
+  s.TakeReplies(&replies);
+  return replies;
 }
 
 class SessionTest : public ::testing::TestWithParam<size_t> {
@@ -241,6 +247,200 @@ TEST_P(SessionTest, NamesThatLeaveTheRootAreRefused) {
   EXPECT_EQ(log_.bad_sizes(), 0);
 }
 
+// ------------------------------------------------------------- replies
+
+const std::string kReady =
+    "@PJL USTATUS DEVICE\r\nCODE=10001\r\nDISPLAY=\"00 READY\"\r\nONLINE=TRUE\r\n\f";
+
+std::string Pjl(const std::string& command) {
+  return "@PJL " + command + "\r\n";
+}
+
+// A printer holding 0:\pcl\fonts\F (5 bytes) and the empty folder 0:\pcl\macros.
+void MakeFontAndEmptyFolder(Storage& st) {
+  Feed(st, 1, FontItem("F", "abcde") + kUel + Pjl("FSMKDIR NAME=\"0:\\pcl\\macros\""), 1 << 20);
+}
+
+TEST_P(SessionTest, AnswersEachRequestInBothStyles) {
+  struct Case {
+    std::string request, plain, odd, log;
+  } cases[] = {
+      {"FSQUERY NAME=\"0:\\pcl\\fonts\\F\"",
+       "@PJL FSQUERY NAME=\"0:\\pcl\\fonts\\F\" TYPE=FILE SIZE=5\r\n\f",
+       kReady + "@PJL FSQUERY NAME = \"0:\\PCL\\FONTS\\F\" TYPE = FILE SIZE = 5\n\f",
+       "QUERY 0:\\pcl\\fonts\\F file 5"},
+      // A folder, named with a trailing backslash as the reference's example does.
+      {"FSQUERY NAME=\"0:\\pcl\\\"", "@PJL FSQUERY NAME=\"0:\\pcl\\\" TYPE=DIR\r\n\f",
+       kReady + "@PJL FSQUERY NAME = \"0:\\PCL\\\" TYPE = DIR\n\f", "QUERY 0:\\pcl\\ dir"},
+      {"FSQUERY NAME=\"0:\"", "@PJL FSQUERY NAME=\"0:\" TYPE=DIR\r\n\f",
+       kReady + "@PJL FSQUERY NAME = \"0:\" TYPE = DIR\n\f", "QUERY 0: dir"},
+      {"FSQUERY NAME=\"0:\\pcl\\fonts\\G\"",
+       "@PJL FSQUERY NAME=\"0:\\pcl\\fonts\\G\"\r\nFILEERROR=3\r\n\f",
+       kReady + "@PJL FSQUERY NAME = \"0:\\PCL\\FONTS\\G\"\nFILEERROR=3\r\n\f",
+       "QUERY 0:\\pcl\\fonts\\G error=3"},
+      {"FSQUERY NAME=\"0:\\pcl\\..\\x\"", "@PJL FSQUERY NAME=\"0:\\pcl\\..\\x\"\r\nFILEERROR=7\r\n\f",
+       kReady + "@PJL FSQUERY NAME = \"0:\\PCL\\..\\X\"\nFILEERROR=7\r\n\f",
+       "QUERY 0:\\pcl\\..\\x error=7"},
+      {"FSQUERY NAME=\"1:\\pcl\"", "@PJL FSQUERY NAME=\"1:\\pcl\"\r\nFILEERROR=1\r\n\f",
+       kReady + "@PJL FSQUERY NAME = \"1:\\PCL\"\nFILEERROR=1\r\n\f", "QUERY 1:\\pcl error=1"},
+      // Every second entry line of an odd listing ends in LF alone.
+      {"FSDIRLIST NAME=\"0:\\pcl\\fonts\" ENTRY=1 COUNT=9",
+       "@PJL FSDIRLIST NAME=\"0:\\pcl\\fonts\" ENTRY=1\r\n. TYPE=DIR\r\n.. TYPE=DIR\r\n"
+       "F TYPE=FILE SIZE=5\r\n\f",
+       kReady + "@PJL FSDIRLIST NAME = \"0:\\PCL\\FONTS\" ENTRY = 1\n. TYPE=DIR\r\n.. TYPE=DIR\n"
+                "F TYPE=FILE SIZE=5\r\n\f",
+       "DIRLIST 0:\\pcl\\fonts 1 9 entries=3"},
+      {"FSDIRLIST NAME=\"0:\\pcl\\macros\" ENTRY=1 COUNT=9",
+       "@PJL FSDIRLIST NAME=\"0:\\pcl\\macros\" ENTRY=1\r\n. TYPE=DIR\r\n.. TYPE=DIR\r\n\f",
+       kReady + "@PJL FSDIRLIST NAME = \"0:\\PCL\\MACROS\" ENTRY = 1\n. TYPE=DIR\r\n.. TYPE=DIR\n\f",
+       "DIRLIST 0:\\pcl\\macros 1 9 entries=2"},
+      {"FSDIRLIST NAME=\"0:\\pcl\\fonts\\F\" ENTRY=1 COUNT=9",
+       "@PJL FSDIRLIST NAME=\"0:\\pcl\\fonts\\F\"\r\nFILEERROR=10\r\n\f",
+       kReady + "@PJL FSDIRLIST NAME = \"0:\\PCL\\FONTS\\F\"\nFILEERROR=10\r\n\f",
+       "DIRLIST 0:\\pcl\\fonts\\F 1 9 error=10"},
+      {"FSDIRLIST NAME=\"0:\\pcl\\none\" ENTRY=1 COUNT=9",
+       "@PJL FSDIRLIST NAME=\"0:\\pcl\\none\"\r\nFILEERROR=3\r\n\f",
+       kReady + "@PJL FSDIRLIST NAME = \"0:\\PCL\\NONE\"\nFILEERROR=3\r\n\f",
+       "DIRLIST 0:\\pcl\\none 1 9 error=3"},
+      // The text comes back as it came, case and blanks included.
+      {"ECHO Gc 42  x", "@PJL ECHO Gc 42  x\r\n\f", kReady + "@PJL ECHO Gc 42  x\n\f",
+       "ECHO Gc 42  x"},
+      {"INFO ID", "@PJL INFO ID\r\n\"Model 9\"\r\n\f", kReady + "@PJL INFO ID\n\"Model 9\"\r\n\f",
+       "INFO ID"},
+      {"INFO FILESYS",
+       "@PJL INFO FILESYS [2 TABLE]\r\nVOLUME\tTOTAL SIZE\tFREE SPACE\tLOCATION\tLABEL\tSTATUS\r\n"
+       "0:\t1000000\t999995\t\t\tREAD-WRITE\r\n\f",
+       kReady + "@PJL INFO FILESYS [2 TABLE]\nVOLUME\tTOTAL SIZE\tFREE SPACE\tLOCATION\tLABEL\t"
+                "STATUS\r\n0:\t1000000\t999995\t\t\tREAD-WRITE\r\n\f",
+       "INFO FILESYS"},
+      {"INFO pagecount", "@PJL INFO pagecount\r\n\"?\"\r\n\f",
+       kReady + "@PJL INFO PAGECOUNT\n\"?\"\r\n\f", "INFO PAGECOUNT"},
+  };
+  for (bool odd : {false, true}) {
+    TempDir tmp;
+    Log log(nullptr, true);
+    Storage st(tmp.path(), log, Profile{.model = "Model 9", .odd_replies = odd, .disk_size = 1000000});
+    MakeFontAndEmptyFolder(st);
+    for (const Case& c : cases) {
+      size_t before = log.lines().size();
+      EXPECT_EQ(Feed(st, 2, kUel + Pjl(c.request) + kUel, GetParam()), odd ? c.odd : c.plain)
+          << c.request;
+      EXPECT_EQ(std::vector<std::string>(log.lines().begin() + before, log.lines().end()),
+                std::vector<std::string>{c.log});
+    }
+    EXPECT_EQ(log.problems() + log.bad_sizes(), 0);
+  }
+}
+
+TEST_P(SessionTest, DirectoryListingComesInPages) {
+  Storage st(root_, log_);
+  // Made out of order: the listing is by name all the same.
+  Feed(st, 1,
+       FontItem("c", "333") + FontItem("a", "1") + kUel + Pjl("FSMKDIR NAME=\"0:\\pcl\\fonts\\d\"") +
+           FontItem("b", "22"),
+       GetParam());
+  auto page = [&](const std::string& entry, const std::string& count) {
+    std::string request = "FSDIRLIST NAME=\"0:\\pcl\\fonts\"";
+    if (!entry.empty()) request += " ENTRY=" + entry;
+    if (!count.empty()) request += " COUNT=" + count;
+    return Feed(st, 2, Pjl(request), GetParam());
+  };
+  const std::string head = "@PJL FSDIRLIST NAME=\"0:\\pcl\\fonts\"";
+  EXPECT_EQ(page("1", "3"), head + " ENTRY=1\r\n. TYPE=DIR\r\n.. TYPE=DIR\r\na TYPE=FILE SIZE=1\r\n\f");
+  EXPECT_EQ(page("4", "3"), head +
+                                " ENTRY=4\r\nb TYPE=FILE SIZE=2\r\nc TYPE=FILE SIZE=3\r\n"
+                                "d TYPE=DIR\r\n\f");
+  EXPECT_EQ(page("6", "2147483647"), head + " ENTRY=6\r\nd TYPE=DIR\r\n\f");
+  EXPECT_EQ(page("7", "1"), head + " ENTRY=7\r\n\f");  // past the end: no entries
+  EXPECT_EQ(page("2147483647", "2147483647"), head + " ENTRY=2147483647\r\n\f");
+  // Out of range or absent: "invalid parameter".
+  for (auto [entry, count] : {std::pair{"0", "1"}, {"1", "0"}, {"1", ""}, {"", "1"},
+                              {"2147483648", "1"}, {"1", "-1"}})
+    EXPECT_EQ(page(entry, count), head + "\r\nFILEERROR=17\r\n\f") << entry << " " << count;
+  EXPECT_EQ(log_.problems(), 0);
+}
+
+TEST_P(SessionTest, DeletedFilesAreGoneAndFoldersGoOnlyWhenEmpty) {
+  Storage st(root_, log_);
+  MakeFontAndEmptyFolder(st);
+  Feed(st, 2, FontItem("G", "gg"), GetParam());
+  const std::string deletes =
+      kUel + Pjl("FSDELETE NAME=\"0:\\pcl\\fonts\\F\"") + Pjl("FSDELETE NAME=\"0:\\pcl\\fonts\\F\"") +
+      Pjl("FSDELETE NAME=\"0:\\pcl\\fonts\"") + Pjl("FSDELETE NAME=\"0:\\pcl\\macros\\\"") +
+      Pjl("FSDELETE NAME=\"0:\\pcl\\..\\fonts\"") + Pjl("FSDELETE NAME=\"0:\"") + kUel;
+  EXPECT_EQ(Feed(st, 3, deletes, GetParam()), "");  // printers do not answer FSDELETE
+  EXPECT_EQ(Feed(st, 4, Pjl("FSQUERY NAME=\"0:\\pcl\\fonts\\F\"") +
+                            Pjl("FSQUERY NAME=\"0:\\pcl\\fonts\\G\"") +
+                            Pjl("FSQUERY NAME=\"0:\\pcl\\macros\""),
+                 GetParam()),
+            "@PJL FSQUERY NAME=\"0:\\pcl\\fonts\\F\"\r\nFILEERROR=3\r\n\f"
+            "@PJL FSQUERY NAME=\"0:\\pcl\\fonts\\G\" TYPE=FILE SIZE=2\r\n\f"
+            "@PJL FSQUERY NAME=\"0:\\pcl\\macros\"\r\nFILEERROR=3\r\n\f");
+  std::vector<std::string> want = {"DELETE 0:\\pcl\\fonts\\F ok",
+                                   "DELETE 0:\\pcl\\fonts\\F missing",
+                                   "DELETE 0:\\pcl\\fonts notempty",
+                                   "DELETE 0:\\pcl\\macros\\ ok",
+                                   "BADNAME 0:\\pcl\\..\\fonts dot",
+                                   "BADNAME 0: empty"};
+  std::vector<std::string> got(log_.lines().end() - 9, log_.lines().end() - 3);
+  EXPECT_EQ(got, want);
+  EXPECT_EQ(log_.problems(), 2);  // the two names no printer could take
+}
+
+TEST_P(SessionTest, PrinterWithoutDiskStoresNothingAndStaysInStep) {
+  Storage st(root_, log_, Profile{.disk = false});
+  // The payload looks like PJL: it must be skipped, not obeyed.
+  const std::string payload = "\r\n" + Pjl("FSQUERY NAME=\"0:\"") + "xyz";
+  const std::string stream = FontItem("F", payload) + kUel + Pjl("FSQUERY NAME=\"0:\\pcl\\fonts\\F\"") +
+                             Pjl("FSDIRLIST NAME=\"0:\\pcl\\fonts\" ENTRY=1 COUNT=9") +
+                             Pjl("INFO FILESYS") + Pjl("FSDELETE NAME=\"0:\\pcl\\fonts\\F\"") +
+                             Pjl("FSINIT VOLUME=\"0:\"") + Pjl("ECHO done") +
+                             Pjl("ENTER LANGUAGE=PCL") + "\x1b&f6X" + kUel;
+  EXPECT_EQ(Feed(st, 1, stream, GetParam()),
+            "@PJL FSQUERY NAME=\"0:\\pcl\\fonts\\F\"\r\nFILEERROR=1\r\n\f"
+            "@PJL FSDIRLIST NAME=\"0:\\pcl\\fonts\"\r\nFILEERROR=1\r\n\f"
+            "@PJL INFO FILESYS\r\n\"?\"\r\n\f"
+            "@PJL ECHO done\r\n\f");
+  EXPECT_TRUE(fs::is_empty(root_ / "0"));
+  EXPECT_EQ(ReadFile(root_ / "jobs/job-0001.pcl"), "\x1b&f6X");  // it still prints
+  std::vector<std::string> want = {"NODISK FSMKDIR 0:\\pcl\\fonts",
+                                   "NODISK FSDOWNLOAD 0:\\pcl\\fonts\\F " +
+                                       std::to_string(payload.size()),
+                                   "QUERY 0:\\pcl\\fonts\\F error=1",
+                                   "DIRLIST 0:\\pcl\\fonts 1 9 error=1",
+                                   "INFO FILESYS",
+                                   "NODISK FSDELETE 0:\\pcl\\fonts\\F",
+                                   "NODISK FSINIT 0:",
+                                   "ECHO done",
+                                   "ENTER PCL",
+                                   "JOB jobs/job-0001.pcl 5"};
+  EXPECT_EQ(log_.lines(), want);
+  EXPECT_EQ(log_.problems() + log_.bad_sizes(), 0);
+}
+
+TEST_P(SessionTest, LossyPrinterStoresDownloadsShort) {
+  Storage st(root_, log_, Profile{.lossy = true});
+  struct Case {
+    size_t announced, stored;
+  } cases[] = {{100, 84}, {32, 16}, {10, 5}, {1, 0}, {0, 0}};
+  for (const Case& c : cases) {
+    std::string name = "F" + std::to_string(c.announced);
+    std::string payload = Bytes0To255(1).substr(0, c.announced);
+    std::string replies =
+        Feed(st, 1, FontItem(name, payload) + Pjl("FSQUERY NAME=\"0:\\pcl\\fonts\\" + name + "\""),
+             GetParam());
+    EXPECT_EQ(ReadFile(root_ / "0/pcl/fonts" / name), payload.substr(0, c.stored));
+    EXPECT_EQ(replies, "@PJL FSQUERY NAME=\"0:\\pcl\\fonts\\" + name +
+                           "\" TYPE=FILE SIZE=" + std::to_string(c.stored) + "\r\n\f");
+    std::string lossy = "LOSSY 0:\\pcl\\fonts\\" + name + " announced=" +
+                        std::to_string(c.announced) + " stored=" + std::to_string(c.stored);
+    EXPECT_EQ(std::count(log_.lines().begin(), log_.lines().end(), lossy),
+              c.announced == c.stored ? 0 : 1)
+        << lossy;
+  }
+  EXPECT_EQ(log_.problems() + log_.bad_sizes(), 0);
+}
+
 // ------------------------------------------------------- the program itself
 
 class Process {
@@ -267,47 +467,60 @@ class Process {
     }
   }
 
-  int Port() const {
+  int Port() {
+    std::vector<std::string> lines = PortLines(1);
+    return lines.empty() ? -1 : std::atoi(lines[0].c_str());
+  }
+
+  // The port file's lines once it holds `n`; none if the program ended first.
+  std::vector<std::string> PortLines(size_t n) {
     for (auto until = std::chrono::steady_clock::now() + 10s;
-         std::chrono::steady_clock::now() < until; std::this_thread::sleep_for(10ms)) {
+         std::chrono::steady_clock::now() < until && !Ended(); std::this_thread::sleep_for(10ms)) {
       std::ifstream in(dir_ / "port");
-      int port = 0;
-      if (in >> port) return port;
+      std::vector<std::string> lines;
+      for (std::string line; std::getline(in, line);) lines.push_back(line);
+      if (lines.size() >= n) return lines;
     }
-    return -1;
+    return {};
   }
 
   // Exit code, or -1 if it did not end by itself within `limit`.
   int Wait(std::chrono::milliseconds limit = 10000ms) {
-    for (auto until = std::chrono::steady_clock::now() + limit;;
-         std::this_thread::sleep_for(10ms)) {
-      int status = 0;
-      if (pid_ > 0 && waitpid(pid_, &status, WNOHANG) == pid_) {
-        pid_ = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-      }
+    for (auto until = std::chrono::steady_clock::now() + limit; !Ended();
+         std::this_thread::sleep_for(10ms))
       if (std::chrono::steady_clock::now() >= until) return -1;
-    }
+    return code_;
   }
   void Signal(int sig) const { kill(pid_, sig); }
   std::string Log() const { return ReadFile(dir_ / "log"); }
   std::string Stdout() const { return ReadFile(dir_ / "stdout"); }
 
  private:
+  bool Ended() {
+    int status = 0;
+    if (pid_ > 0 && waitpid(pid_, &status, WNOHANG) == pid_) {
+      pid_ = -1;
+      code_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+    return pid_ <= 0;
+  }
+
   fs::path dir_;
   pid_t pid_ = -1;
+  int code_ = -1;
 };
 
-int Connect(int port, int sndbuf = 0) {
+int Connect(int port, int sndbuf = 0, int rcvbuf = 0, const std::string& address = "127.0.0.1") {
   int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (sndbuf > 0) setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &sndbuf, sizeof sndbuf);
+  if (rcvbuf > 0) setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &rcvbuf, sizeof rcvbuf);
   timeval tv{5, 0};
   setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
   setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv);
   sockaddr_in a{};
   a.sin_family = AF_INET;
   a.sin_port = htons(static_cast<uint16_t>(port));
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  inet_pton(AF_INET, address.c_str(), &a.sin_addr);
   if (connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
     int e = errno;
     close(fd);
