@@ -15,12 +15,14 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "tools/printer_emulator/pjl_printer.h"
+#include "tools/printer_emulator/token_bucket.h"
 
 extern char** environ;
 
@@ -441,6 +443,21 @@ TEST_P(SessionTest, LossyPrinterStoresDownloadsShort) {
   EXPECT_EQ(log_.problems() + log_.bad_sizes(), 0);
 }
 
+TEST(TokenBucket, RefillsAtItsRateUpToTheBurst) {
+  const auto t0 = TokenBucket::Clock::time_point{};
+  TokenBucket bucket(1000, 100, t0);  // 1000 bytes a second, 100 saved at most
+  EXPECT_EQ(bucket.Available(t0), 100u);
+  bucket.Spend(100);
+  EXPECT_EQ(bucket.Available(t0), 0u);
+  EXPECT_EQ(bucket.ReadyAt(50), t0 + 50ms);
+  EXPECT_EQ(bucket.Available(t0 + 30ms), 30u);
+  EXPECT_EQ(bucket.Available(t0 + 10s), 100u);  // an idle minute saves no more than the burst
+  bucket.Spend(150);  // a read the budget could not hold back is paid for later
+  EXPECT_EQ(bucket.Available(t0 + 10s + 40ms), 0u);
+  EXPECT_EQ(bucket.Available(t0 + 10s + 60ms), 10u);
+  EXPECT_EQ(bucket.ReadyAt(500), t0 + 10s + 150ms);  // never asks for more than the burst
+}
+
 // ------------------------------------------------------- the program itself
 
 class Process {
@@ -544,6 +561,25 @@ void SendAndClose(int port, const std::string& s) {
   ASSERT_GE(fd, 0);
   EXPECT_TRUE(SendAll(fd, s));
   close(fd);
+}
+
+// Reads until `replies` form feeds have come, the peer ends, or 5 s pass.
+std::string ReadReplies(int fd, size_t replies) {
+  std::string got;
+  char buf[65536];
+  while (static_cast<size_t>(std::count(got.begin(), got.end(), '\f')) < replies) {
+    ssize_t n = recv(fd, buf, sizeof buf, 0);
+    if (n <= 0) break;
+    got.append(buf, static_cast<size_t>(n));
+  }
+  return got;
+}
+
+// Sends the requests, ends them, and reads every reply up to the printer's close.
+std::string Exchange(int fd, const std::string& requests) {
+  if (!SendAll(fd, requests)) return "(send failed)";
+  shutdown(fd, SHUT_WR);
+  return ReadReplies(fd, SIZE_MAX);
 }
 
 bool Has(const std::string& text, const std::string& line) {
@@ -672,6 +708,248 @@ TEST(PrinterEmulator, StopsByItself) {
     EXPECT_EQ(emu.Wait(), 0) << c.reason;
     EXPECT_NE(emu.Log().find(c.reason), std::string::npos) << emu.Log();
   }
+}
+
+const std::string kModelReply = "@PJL INFO ID\r\n\"Glyphcast printer emulator\"\r\n\f";
+
+TEST(PrinterEmulator, RepliesComeBackOnTheConnectionAfterWhatCameBefore) {
+  TempDir tmp;
+  fs::path root = tmp.path() / "root";
+  Process emu(tmp.path(), {"--root", root.string(), "--connections", "1"});
+  int port = emu.Port();
+  ASSERT_GT(port, 0);
+  int fd = Connect(port);
+  ASSERT_GE(fd, 0);
+  const std::string font = Bytes0To255(400);
+  ASSERT_TRUE(SendAll(fd, FontItem("F", font) + Pjl("ECHO stored?")));
+  EXPECT_EQ(ReadReplies(fd, 1), "@PJL ECHO stored?\r\n\f");
+  // The reply came once the download before it was in place.
+  EXPECT_EQ(ReadFile(root / "0/pcl/fonts/F"), font);
+  EXPECT_EQ(Exchange(fd, Pjl("FSQUERY NAME=\"0:\\pcl\\fonts\\F\"") + Pjl("INFO ID")),
+            "@PJL FSQUERY NAME=\"0:\\pcl\\fonts\\F\" TYPE=FILE SIZE=102400\r\n\f" + kModelReply);
+  close(fd);
+  EXPECT_EQ(emu.Wait(), 0) << emu.Log();
+  EXPECT_TRUE(Has(emu.Log(), "QUERY 0:\\pcl\\fonts\\F file 102400")) << emu.Log();
+}
+
+TEST(PrinterEmulator, PeerThatDoesNotReadItsRepliesHoldsUpNoOtherConnection) {
+  TempDir tmp;
+  Process emu(tmp.path(), {"--root", (tmp.path() / "root").string(), "--connections", "2"});
+  int port = emu.Port();
+  ASSERT_GT(port, 0);
+  // Megabytes of replies towards a peer with a small receive buffer that
+  // does not read: a printer that waited on it would serve nobody else.
+  const std::string echo = "ECHO " + std::string(2000, 'e');
+  const std::string reply = "@PJL " + echo + "\r\n\f";
+  const size_t kRequests = 4000;
+  std::string requests;
+  for (size_t i = 0; i < kRequests; ++i) requests += Pjl(echo);
+  int a = Connect(port, 0, 4096);
+  ASSERT_GE(a, 0);
+  fcntl(a, F_SETFL, O_NONBLOCK);
+  size_t sent = 0;
+  while (sent < requests.size()) {
+    ssize_t n = send(a, requests.data() + sent, requests.size() - sent, MSG_NOSIGNAL);
+    if (n > 0) {
+      sent += static_cast<size_t>(n);
+      continue;
+    }
+    ASSERT_TRUE(errno == EAGAIN || errno == EWOULDBLOCK) << std::strerror(errno);
+    pollfd p{a, POLLOUT, 0};
+    if (poll(&p, 1, 300) == 0) break;  // the printer takes no more for now
+  }
+
+  int b = Connect(port);
+  ASSERT_GE(b, 0);
+  EXPECT_EQ(Exchange(b, Pjl("INFO ID")), kModelReply);
+  close(b);
+
+  // Now reading: every reply arrives, whole and in order, and then the close.
+  std::string got;
+  bool ended = false;
+  char buf[65536];
+  while (!ended) {
+    if (sent == requests.size()) shutdown(a, SHUT_WR);
+    pollfd p{a, static_cast<short>(POLLIN | (sent < requests.size() ? POLLOUT : 0)), 0};
+    ASSERT_EQ(poll(&p, 1, 5000), 1) << got.size();
+    if (p.revents & POLLOUT) {
+      ssize_t n = send(a, requests.data() + sent, requests.size() - sent, MSG_NOSIGNAL);
+      if (n > 0) sent += static_cast<size_t>(n);
+    }
+    ssize_t n = recv(a, buf, sizeof buf, 0);
+    if (n > 0) got.append(buf, static_cast<size_t>(n));
+    ended = n == 0;
+  }
+  close(a);
+  EXPECT_EQ(got.size(), kRequests * reply.size());
+  EXPECT_EQ(static_cast<size_t>(std::count(got.begin(), got.end(), '\f')), kRequests);
+  EXPECT_EQ(got.substr(got.size() - reply.size()), reply);
+  EXPECT_EQ(emu.Wait(), 0) << emu.Log();
+}
+
+TEST(PrinterEmulator, OptionsShapeThePrinter) {
+  const std::string query_f = Pjl("FSQUERY NAME=\"0:\\pcl\\fonts\\F\"");
+  struct Case {
+    std::vector<std::string> args;
+    std::string stream, replies;
+  } cases[] = {
+      {{"--model", "Unit 7"}, Pjl("INFO ID"), "@PJL INFO ID\r\n\"Unit 7\"\r\n\f"},
+      {{"--disk-size", "1000"}, FontItem("F", "abc") + Pjl("INFO FILESYS"),
+       "@PJL INFO FILESYS [2 TABLE]\r\nVOLUME\tTOTAL SIZE\tFREE SPACE\tLOCATION\tLABEL\tSTATUS\r\n"
+       "0:\t1000\t997\t\t\tREAD-WRITE\r\n\f"},
+      {{"--no-disk"}, FontItem("F", "abc") + query_f,
+       "@PJL FSQUERY NAME=\"0:\\pcl\\fonts\\F\"\r\nFILEERROR=1\r\n\f"},
+      {{"--lossy"}, FontItem("F", Bytes0To255(1)) + query_f,
+       "@PJL FSQUERY NAME=\"0:\\pcl\\fonts\\F\" TYPE=FILE SIZE=240\r\n\f"},
+      {{"--odd-replies"}, Pjl("ECHO x"), kReady + "@PJL ECHO x\n\f"},
+  };
+  for (const Case& c : cases) {
+    TempDir tmp;
+    std::vector<std::string> args = {"--root", (tmp.path() / "root").string(), "--connections", "1"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    Process emu(tmp.path(), args);
+    int fd = Connect(emu.Port());
+    ASSERT_GE(fd, 0) << c.args[0];
+    EXPECT_EQ(Exchange(fd, c.stream), c.replies) << c.args[0];
+    close(fd);
+    // A printer without disk, or one that loses bytes, is no fault of the sender.
+    EXPECT_EQ(emu.Wait(), 0) << emu.Log();
+  }
+}
+
+TEST(PrinterEmulator, RefusesOptionsOutOfRange) {
+  const std::vector<std::string> cases[] = {
+      {"--printers", "0"},
+      {"--printers", "257"},
+      {"--rate", "0"},
+      {"--disk-size", "0"},
+      {"--model", "say \"hi\""},
+      {"--port", "65535", "--printers", "2"},
+      {"--address", "127.255.255.255", "--spread-addresses", "--printers", "2"},
+  };
+  for (const std::vector<std::string>& c : cases) {
+    TempDir tmp;
+    std::vector<std::string> args = {"--root", (tmp.path() / "root").string()};
+    args.insert(args.end(), c.begin(), c.end());
+    Process emu(tmp.path(), args);
+    EXPECT_EQ(emu.Wait(), 2) << c[0] << " " << c[1];
+  }
+}
+
+std::pair<std::string, int> AddressAndPort(const std::string& line) {
+  size_t colon = line.rfind(':');
+  if (colon == std::string::npos) return {line, -1};
+  return {line.substr(0, colon), std::atoi(line.c_str() + colon + 1)};
+}
+
+TEST(PrinterEmulator, SeveralPrintersInOneProcessKeepTheirOwnDisks) {
+  TempDir tmp;
+  fs::path root = tmp.path() / "root";
+  Process emu(tmp.path(),
+              {"--root", root.string(), "--printers", "3", "--connections", "3", "--report"});
+  std::vector<std::string> lines = emu.PortLines(3);
+  ASSERT_EQ(lines.size(), 3u);
+  std::vector<int> ports;
+  for (const std::string& line : lines) {
+    auto [address, port] = AddressAndPort(line);
+    EXPECT_EQ(address, "127.0.0.1");
+    ports.push_back(port);
+  }
+  SendAndClose(ports[0], FontItem("A", "aaa"));
+  SendAndClose(ports[2], MacroItem("C", "c"));
+  int fd = Connect(ports[1]);
+  ASSERT_GE(fd, 0);
+  EXPECT_EQ(Exchange(fd, Pjl("FSQUERY NAME=\"0:\\pcl\\fonts\\A\"")),
+            "@PJL FSQUERY NAME=\"0:\\pcl\\fonts\\A\"\r\nFILEERROR=3\r\n\f");
+  close(fd);
+  ASSERT_EQ(emu.Wait(), 0) << emu.Log();
+
+  EXPECT_EQ(ReadFile(root / "p000/0/pcl/fonts/A"), "aaa");
+  EXPECT_EQ(ReadFile(root / "p002/0/pcl/macros/C"), "c");
+  EXPECT_TRUE(fs::is_empty(root / "p001/0"));
+  std::string log = emu.Log();
+  for (const std::string& line : std::vector<std::string>{
+           "p000 LISTEN " + lines[0], "p002 LISTEN " + lines[2], "p000 STORED 0:\\pcl\\fonts\\A 3",
+        "p001 QUERY 0:\\pcl\\fonts\\A error=3", "p002 CONNECT 1",
+        "SUMMARY reason=connections connections=3 stored=2 jobs=0 badsize=0 problems=0 exit=0"})
+    EXPECT_TRUE(Has(log, line)) << line << "\n" << log;
+  const std::string disks[] = {
+      "DIR 0:\\pcl\nDIR 0:\\pcl\\fonts\nFILE 0:\\pcl\\fonts\\A 3\n", "",
+      "DIR 0:\\pcl\nDIR 0:\\pcl\\macros\nFILE 0:\\pcl\\macros\\C 1\n"};
+  std::string report = lines[0] + "\n" + lines[1] + "\n" + lines[2] + "\n";
+  std::string listing;
+  for (int i = 0; i < 3; ++i) {
+    report += "PRINTER " + std::to_string(i) + " " + lines[static_cast<size_t>(i)] + "\n" + disks[i];
+    listing += "PRINTER " + std::to_string(i) + "\n" + disks[i];
+  }
+  EXPECT_EQ(emu.Stdout(), report);
+  EXPECT_EQ(ReadFile(tmp.path() / "port"), lines[0] + "\n" + lines[1] + "\n" + lines[2] + "\n");
+
+  fs::create_directory(tmp.path() / "list");
+  Process list(tmp.path() / "list", {"--root", root.string(), "--printers", "3", "--list"});
+  EXPECT_EQ(list.Wait(), 0);
+  EXPECT_EQ(list.Stdout(), listing);
+}
+
+// Fixed ports: printer i on port P + i, or with --spread-addresses on
+// address A + i and port P. A base port someone else holds is tried again.
+TEST(PrinterEmulator, PrintersTakeConsecutivePortsOrAddresses) {
+  std::random_device random;
+  for (bool spread : {false, true}) {
+    bool served = false;
+    for (int attempt = 0; attempt < 5 && !served; ++attempt) {
+      TempDir tmp;
+      int base = 20000 + static_cast<int>(random() % 20000);
+      std::vector<std::string> args = {"--root", (tmp.path() / "root").string(), "--printers", "2",
+                                       "--port", std::to_string(base), "--connections", "2"};
+      if (spread) args.insert(args.end(), {"--spread-addresses", "--address", "127.0.0.10"});
+      Process emu(tmp.path(), args);
+      std::vector<std::string> lines = emu.PortLines(2);
+      if (lines.empty()) {
+        ASSERT_EQ(emu.Wait(), 1) << "no ports, yet no bind failure";
+        continue;
+      }
+      std::vector<std::string> want = {
+          (spread ? "127.0.0.10:" : "127.0.0.1:") + std::to_string(base),
+          (spread ? "127.0.0.11:" : "127.0.0.1:") + std::to_string(spread ? base : base + 1)};
+      EXPECT_EQ(lines, want);
+      for (const std::string& line : lines) {
+        auto [address, port] = AddressAndPort(line);
+        int fd = Connect(port, 0, 0, address);
+        ASSERT_GE(fd, 0) << line;
+        EXPECT_EQ(Exchange(fd, Pjl("ECHO " + line)), "@PJL ECHO " + line + "\r\n\f");
+        close(fd);
+      }
+      EXPECT_EQ(emu.Wait(), 0) << emu.Log();
+      served = true;
+    }
+    EXPECT_TRUE(served) << "no free base port found";
+  }
+}
+
+TEST(PrinterEmulator, ThrottledPrinterTakesItsTimeAndStoresEverything) {
+  TempDir tmp;
+  fs::path root = tmp.path() / "root";
+  const int kRate = 200000;
+  Process emu(tmp.path(),
+              {"--root", root.string(), "--rate", std::to_string(kRate), "--connections", "1"});
+  int port = emu.Port();
+  ASSERT_GT(port, 0);
+  const std::string font = Bytes0To255(1000);
+  const std::string stream = FontItem("F", font) + Pjl("ECHO done");
+  auto start = std::chrono::steady_clock::now();
+  int fd = Connect(port);
+  ASSERT_GE(fd, 0);
+  ASSERT_TRUE(SendAll(fd, stream));
+  EXPECT_EQ(ReadReplies(fd, 1), "@PJL ECHO done\r\n\f");
+  std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+  close(fd);
+  // The ECHO is answered once read; at the rate, with at most 20 ms of it
+  // saved up, that cannot be sooner than this. (A lower bound only: a busy
+  // machine makes it later, never earlier.)
+  EXPECT_GE(elapsed.count(), (stream.size() - kRate * 0.02) / kRate);
+  EXPECT_EQ(emu.Wait(), 0) << emu.Log();
+  EXPECT_EQ(ReadFile(root / "0/pcl/fonts/F"), font);
 }
 
 }  // namespace
