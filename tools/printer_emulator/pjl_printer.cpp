@@ -91,6 +91,32 @@ std::string Upper(std::string s) {
   return s;
 }
 
+// "1:\x": a name on a volume this printer does not have (only 0: exists).
+bool OtherVolume(std::string_view name) {
+  size_t colon = name.find(':');
+  if (colon == 0 || colon == std::string_view::npos) return false;
+  for (char c : name.substr(0, colon))
+    if (c < '0' || c > '9') return false;
+  return true;
+}
+
+// "0:\pcl\" names the folder "0:\pcl", as printers take it.
+std::string_view WithoutTrailingSlash(std::string_view name) {
+  if (!name.empty() && name.back() == '\\') name.remove_suffix(1);
+  return name;
+}
+
+bool Printable(std::string_view name) {
+  for (unsigned char c : name)
+    if (c < 0x20 || c == 0x7f) return false;
+  return true;
+}
+
+// A numeric option of FSDIRLIST: 1 to 2^31 - 1.
+bool ParseCount(const Option* opt, uint32_t* out) {
+  return opt && ParseSize(opt->value, out) && *out >= 1 && *out <= 0x7fffffffu;
+}
+
 // Whether s is a prefix of word.
 bool IsPrefixOf(const std::string& s, std::string_view word, bool no_case) {
   if (s.size() > word.size()) return false;
@@ -100,7 +126,8 @@ bool IsPrefixOf(const std::string& s, std::string_view word, bool no_case) {
 
 }  // namespace
 
-void Log::Event(const std::string& line) {
+void Log::Event(const std::string& event) {
+  std::string line = prefix_ + event;
   if (keep_) lines_.push_back(line);
   if (out_) {
     std::fputs(line.c_str(), out_);
@@ -186,7 +213,8 @@ bool SplitVolumePath(std::string_view name, std::vector<std::string>* parts, std
 
 // ---------------------------------------------------------------- Storage
 
-Storage::Storage(fs::path root, Log& log) : root_(std::move(root)), log_(log) {
+Storage::Storage(fs::path root, Log& log, Profile profile)
+    : root_(std::move(root)), log_(log), profile_(std::move(profile)) {
   std::error_code ec;
   fs::create_directories(root_ / "0", ec);
   fs::create_directories(root_ / "jobs", ec);
@@ -213,6 +241,10 @@ void Storage::MakeDir(const std::string& name) {
     log_.Problem("BADNAME " + LogText(name) + " " + (why.empty() ? "empty" : why));
     return;
   }
+  if (!profile_.disk) {
+    log_.Event("NODISK FSMKDIR " + LogText(name));
+    return;
+  }
   std::error_code ec;
   fs::create_directories(Place(parts), ec);
   if (ec || !fs::is_directory(Place(parts))) {
@@ -227,6 +259,10 @@ void Storage::Init(const std::string& volume) {
     log_.Problem("BADNAME " + LogText(volume) + " volume");
     return;
   }
+  if (!profile_.disk) {
+    log_.Event("NODISK FSINIT 0:");
+    return;
+  }
   std::error_code ec;
   for (const auto& e : fs::directory_iterator(root_ / "0", ec)) {
     std::error_code rm;
@@ -236,11 +272,16 @@ void Storage::Init(const std::string& volume) {
   log_.Event("FSINIT 0:");
 }
 
-bool Storage::BeginDownload(const std::string& name, int conn, std::FILE** file, fs::path* temp) {
+bool Storage::BeginDownload(const std::string& name, uint32_t size, int conn, std::FILE** file,
+                            fs::path* temp) {
   std::vector<std::string> parts;
   std::string why;
   if (!SplitVolumePath(name, &parts, &why) || parts.empty()) {
     log_.Problem("BADNAME " + LogText(name) + " " + (why.empty() ? "empty" : why));
+    return false;
+  }
+  if (!profile_.disk) {
+    log_.Event("NODISK FSDOWNLOAD " + LogText(name) + " " + std::to_string(size));
     return false;
   }
   fs::path dest = Place(parts);
@@ -264,7 +305,10 @@ void Storage::FinishDownload(const std::string& name, std::FILE* file, const fs:
   SplitVolumePath(name, &parts, &why);  // checked in BeginDownload
   fs::path dest = Place(parts);
   std::error_code ec;
-  if (ok) {
+  // A lossy printer keeps all but the last 16 bytes, or half of a small file.
+  uint32_t kept = profile_.lossy ? size - std::min<uint32_t>(16, (size + 1) / 2) : size;
+  if (ok && kept != size) fs::resize_file(temp, kept, ec);
+  if (ok && !ec) {
     fs::create_directories(dest.parent_path(), ec);
     fs::rename(temp, dest, ec);
   }
@@ -276,6 +320,9 @@ void Storage::FinishDownload(const std::string& name, std::FILE* file, const fs:
   }
   ++stored_;
   log_.Event("STORED " + LogText(name) + " " + std::to_string(size));
+  if (kept != size)
+    log_.Event("LOSSY " + LogText(name) + " announced=" + std::to_string(size) +
+               " stored=" + std::to_string(kept));
 }
 
 void Storage::DropDownload(std::FILE* file, const fs::path& temp) {
@@ -298,6 +345,107 @@ std::FILE* Storage::OpenJob(std::string* rel) {
 void Storage::JobDone(const std::string& rel, uint64_t size) {
   ++jobs_;
   log_.Event("JOB " + rel + " " + std::to_string(size));
+}
+
+int Storage::Resolve(const std::string& name, fs::path* place) const {
+  if (!profile_.disk) return kVolumeNotAvailable;
+  std::string_view path = WithoutTrailingSlash(name);
+  std::vector<std::string> parts;
+  std::string why;
+  if (!SplitVolumePath(path, &parts, &why))
+    return why == "volume" && OtherVolume(path) ? kVolumeNotAvailable : kIllegalName;
+  *place = Place(parts);
+  return 0;
+}
+
+int Storage::Query(const std::string& name, DirEntry* found) const {
+  fs::path place;
+  if (int error = Resolve(name, &place)) return error;
+  std::error_code ec;
+  fs::file_status st = fs::symlink_status(place, ec);
+  if (fs::is_directory(st)) {
+    *found = {name, true, 0};
+    return 0;
+  }
+  if (fs::is_regular_file(st)) {
+    uint64_t size = fs::file_size(place, ec);
+    if (!ec) {
+      *found = {name, false, size};
+      return 0;
+    }
+  }
+  return kFileNotFound;
+}
+
+int Storage::List(const std::string& folder, std::vector<DirEntry>* entries) const {
+  entries->clear();
+  fs::path place;
+  if (int error = Resolve(folder, &place)) return error;
+  std::error_code ec;
+  fs::file_status st = fs::symlink_status(place, ec);
+  if (fs::is_regular_file(st)) return kDirectoryOpOnFile;
+  if (!fs::is_directory(st)) return kFileNotFound;
+  std::vector<DirEntry> found;
+  for (const auto& e : fs::directory_iterator(place, ec)) {
+    std::string name = e.path().filename().string();
+    std::error_code entry_ec;
+    fs::file_status s = e.symlink_status(entry_ec);
+    // A name that would break the reply's lines is not one PJL could have made.
+    if (entry_ec || !Printable(name)) continue;
+    if (fs::is_directory(s)) {
+      found.push_back({name, true, 0});
+    } else if (fs::is_regular_file(s)) {
+      uint64_t size = e.file_size(entry_ec);
+      if (!entry_ec) found.push_back({name, false, size});
+    }
+  }
+  std::sort(found.begin(), found.end(),
+            [](const DirEntry& a, const DirEntry& b) { return a.name < b.name; });
+  entries->push_back({".", true, 0});
+  entries->push_back({"..", true, 0});
+  entries->insert(entries->end(), found.begin(), found.end());
+  return 0;
+}
+
+void Storage::Delete(const std::string& name) {
+  std::vector<std::string> parts;
+  std::string why;
+  if (!SplitVolumePath(WithoutTrailingSlash(name), &parts, &why) || parts.empty()) {
+    log_.Problem("BADNAME " + LogText(name) + " " + (why.empty() ? "empty" : why));
+    return;
+  }
+  if (!profile_.disk) {
+    log_.Event("NODISK FSDELETE " + LogText(name));
+    return;
+  }
+  fs::path place = Place(parts);
+  std::error_code ec;
+  if (!fs::exists(fs::symlink_status(place, ec))) {
+    log_.Event("DELETE " + LogText(name) + " missing");
+    return;
+  }
+  fs::remove(place, ec);  // a folder only when empty, as printers do
+  if (ec == std::errc::directory_not_empty || ec == std::errc::file_exists) {
+    log_.Event("DELETE " + LogText(name) + " notempty");
+  } else if (ec) {
+    log_.Problem("ERROR delete " + LogText(name) + " " + LogText(ec.message(), true));
+  } else {
+    log_.Event("DELETE " + LogText(name) + " ok");
+  }
+}
+
+uint64_t Storage::Used() const {
+  uint64_t used = 0;
+  std::error_code ec;
+  for (auto it = fs::recursive_directory_iterator(root_ / "0", ec);
+       !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+    std::error_code size_ec;
+    if (it->is_regular_file(size_ec) && !it->is_symlink(size_ec)) {
+      uint64_t size = it->file_size(size_ec);
+      if (!size_ec) used += size;
+    }
+  }
+  return used;
 }
 
 namespace {
@@ -494,7 +642,112 @@ void Session::OnPjlLine(const std::string& line) {
     match_ = 0;
     return;
   }
-  log.Event("PJL " + LogText(line, true));
+  if (command == "FSQUERY") {
+    OnQuery(line, args);
+  } else if (command == "FSDIRLIST") {
+    OnDirList(line, args);
+  } else if (command == "FSDELETE") {
+    OnDelete(line, args);
+  } else if (command == "INFO") {
+    OnInfo(line, args);
+  } else if (command == "ECHO") {
+    size_t start = args.find_first_not_of(" \t");
+    log.Event("ECHO " + LogText(start == std::string::npos ? "" : args.substr(start), true));
+    replies_ += reply_.Echo(args);
+  } else {
+    log.Event("PJL " + LogText(line, true));
+  }
+}
+
+void Session::OnQuery(const std::string& line, const std::string& args) {
+  std::vector<Option> opts;
+  const Option* name = ParseOptions(args, &opts) ? FindOption(opts, "NAME") : nullptr;
+  if (!name) {
+    storage_.log().Problem("BADPJL fsquery " + LogText(line, true));
+    return;
+  }
+  DirEntry found;
+  std::string what;
+  if (int error = storage_.Query(name->value, &found)) {
+    replies_ += reply_.QueryError(name->value, error);
+    what = "error=" + std::to_string(error);
+  } else if (found.folder) {
+    replies_ += reply_.FolderQuery(name->value);
+    what = "dir";
+  } else {
+    replies_ += reply_.FileQuery(name->value, found.size);
+    what = "file " + std::to_string(found.size);
+  }
+  storage_.log().Event("QUERY " + LogText(name->value) + " " + what);
+}
+
+void Session::OnDirList(const std::string& line, const std::string& args) {
+  std::vector<Option> opts;
+  const Option* name = ParseOptions(args, &opts) ? FindOption(opts, "NAME") : nullptr;
+  if (!name) {
+    storage_.log().Problem("BADPJL fsdirlist " + LogText(line, true));
+    return;
+  }
+  const Option* entry_opt = FindOption(opts, "ENTRY");
+  const Option* count_opt = FindOption(opts, "COUNT");
+  uint32_t entry = 0, count = 0;
+  std::vector<DirEntry> all;
+  int error = ParseCount(entry_opt, &entry) && ParseCount(count_opt, &count)
+                  ? storage_.List(name->value, &all)
+                  : kInvalidParameter;
+  std::string what;
+  if (error) {
+    replies_ += reply_.DirListError(name->value, error);
+    what = "error=" + std::to_string(error);
+  } else {
+    // ENTRY is 1-based; a page past the end is empty.
+    size_t first = std::min<size_t>(entry - 1, all.size());
+    size_t last = std::min<size_t>(all.size(), first + count);
+    std::vector<DirEntry> page(all.begin() + static_cast<ptrdiff_t>(first),
+                               all.begin() + static_cast<ptrdiff_t>(last));
+    replies_ += reply_.DirList(name->value, entry, page);
+    what = "entries=" + std::to_string(page.size());
+  }
+  storage_.log().Event("DIRLIST " + LogText(name->value) + " " +
+                       LogText(entry_opt ? entry_opt->value : "") + " " +
+                       LogText(count_opt ? count_opt->value : "") + " " + what);
+}
+
+void Session::OnDelete(const std::string& line, const std::string& args) {
+  std::vector<Option> opts;
+  const Option* name = ParseOptions(args, &opts) ? FindOption(opts, "NAME") : nullptr;
+  if (!name) {
+    storage_.log().Problem("BADPJL fsdelete " + LogText(line, true));
+    return;
+  }
+  storage_.Delete(name->value);
+}
+
+void Session::OnInfo(const std::string& line, const std::string& args) {
+  size_t start = args.find_first_not_of(" \t");
+  if (start == std::string::npos) {
+    storage_.log().Problem("BADPJL info " + LogText(line, true));
+    return;
+  }
+  size_t end = args.find_first_of(" \t", start);
+  std::string category = args.substr(start, end == std::string::npos ? end : end - start);
+  std::string upper = Upper(category);
+  storage_.log().Event("INFO " + LogText(upper));
+  const Profile& profile = storage_.profile();
+  if (upper == "ID") {
+    replies_ += reply_.InfoId(profile.model);
+  } else if (upper == "FILESYS" && profile.disk) {
+    uint64_t used = storage_.Used();
+    replies_ += reply_.InfoFilesys(profile.disk_size,
+                                   profile.disk_size > used ? profile.disk_size - used : 0);
+  } else {
+    replies_ += reply_.InfoUnknown(category);
+  }
+}
+
+void Session::TakeReplies(std::string* out) {
+  out->append(replies_);
+  replies_.clear();
 }
 
 void Session::OnDownload(const std::string& line, const std::string& args) {
@@ -521,7 +774,7 @@ void Session::OnDownload(const std::string& line, const std::string& args) {
     log.Problem("BADPJL fsdownload-name " + LogText(line, true));
   } else if (!format || Upper(format->value) != "BINARY") {
     log.Problem("BADPJL fsdownload-format " + LogText(line, true));
-  } else if (!storage_.BeginDownload(dl_name_, id_, &dl_file_, &dl_temp_)) {
+  } else if (!storage_.BeginDownload(dl_name_, n, id_, &dl_file_, &dl_temp_)) {
     dl_file_ = nullptr;
   }
   state_ = State::kPayload;
