@@ -115,7 +115,9 @@ bool EncodeObjectId(const std::string& text, std::vector<uint8_t>* out) {
     std::string part = text.substr(at, dot == std::string::npos ? std::string::npos : dot - at);
     if (part.empty() || part.size() > 10 || part.find_first_not_of("0123456789") != std::string::npos)
       return false;
-    arcs.push_back(std::stoull(part));
+    uint64_t arc = 0;
+    for (char c : part) arc = arc * 10 + static_cast<uint64_t>(c - '0');
+    arcs.push_back(arc);
     if (arcs.back() > 0xFFFFFFFFu || dot == std::string::npos) break;
     at = dot + 1;
   }

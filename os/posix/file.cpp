@@ -30,20 +30,6 @@ File File::Create(const char* path) {
   return f;
 }
 
-File File::StandardInput() {
-  File f;
-  int fd = ::fcntl(0, F_DUPFD_CLOEXEC, 3);
-  if (fd >= 0) f.handle_ = fd;
-  return f;
-}
-
-File File::StandardOutput() {
-  File f;
-  int fd = ::fcntl(1, F_DUPFD_CLOEXEC, 3);
-  if (fd >= 0) f.handle_ = fd;
-  return f;
-}
-
 long long File::Read(void* buffer, size_t length) {
   for (;;) {
     ssize_t n = ::read(static_cast<int>(handle_), buffer, length);

@@ -26,29 +26,6 @@ File File::Create(const char* path) {
   return f;
 }
 
-namespace {
-intptr_t Duplicate(DWORD which) {
-  HANDLE own = nullptr;
-  HANDLE process = GetCurrentProcess();
-  if (!DuplicateHandle(process, GetStdHandle(which), process, &own, 0, FALSE,
-                       DUPLICATE_SAME_ACCESS))
-    return -1;
-  return reinterpret_cast<intptr_t>(own);
-}
-}  // namespace
-
-File File::StandardInput() {
-  File f;
-  f.handle_ = Duplicate(STD_INPUT_HANDLE);
-  return f;
-}
-
-File File::StandardOutput() {
-  File f;
-  f.handle_ = Duplicate(STD_OUTPUT_HANDLE);
-  return f;
-}
-
 long long File::Read(void* buffer, size_t length) {
   DWORD got = 0;
   if (length > 0x7FFFFFFF) length = 0x7FFFFFFF;

@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "resources/version.h"
 #include "tools/printer_emulator/pjl_printer.h"
 #include "tools/printer_emulator/token_bucket.h"
 
@@ -75,7 +76,8 @@ void Usage() {
       "         [--fault stall|reset-after=N|refuse] [--rcvbuf N] [--report]\n"
       "         [--printers N] [--spread-addresses] [--rate BYTES/S]\n"
       "         [--model TEXT] [--disk-size BYTES] [--odd-replies] [--no-disk] [--lossy]\n"
-      "       printer-emulator --root DIR [--printers N] --list\n",
+      "       printer-emulator --root DIR [--printers N] --list\n"
+      "       printer-emulator --version\n",
       stderr);
 }
 
@@ -612,6 +614,8 @@ int Emulator::Run() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i)
+    if (std::strcmp(argv[i], "--version") == 0) return std::printf("printer-emulator %s\n", GC_VERSION_TEXT), 0;
   std::optional<Options> o = ParseArgs(argc, argv);
   if (!o) {
     Usage();
