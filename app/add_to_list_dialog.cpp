@@ -15,8 +15,6 @@ namespace gc::app {
 
 namespace {
 
-constexpr int kBadControlId = 131, kBadCharacter = 132, kNoName = 133, kIdUsed = 137,
-              kNameUsed = 138;
 
 struct DialogState {
   MainWindow* window;
@@ -77,29 +75,29 @@ bool Confirm(HWND dialog, DialogState& state) {
   }
   int id = 0;
   if (!ControlIdTextValid(ControlText(dialog, IDC_CONTROL_ID), &id)) {
-    ui.ShowMessage(kBadControlId);
+    ui.ShowMessage(kMsgBadControlId);
     return false;
   }
   const int type = EffectiveType(dialog, state.item->resourceType);
   const ItemList& items = state.window->items;
   switch (CheckDownloadName(name, type, items)) {
     case -3:
-      ui.ShowMessage(kNoName);
+      ui.ShowMessage(kMsgNameMissing);
       return false;
     case -1:
-      ui.ShowMessage(kBadCharacter);
+      ui.ShowMessage(kMsgBadNameCharacters);
       return false;
     case -2:
-      ui.ShowMessage(kNameUsed);
+      ui.ShowMessage(kMsgNameUsed);
       return false;
   }
   switch (CheckControlId(type, id, items)) {
     case -2:
-      ui.ShowMessage(kIdUsed);
+      ui.ShowMessage(kMsgControlIdUsed);
       FocusControl(dialog, IDC_CONTROL_ID);
       return false;
     case -1:
-      ui.ShowMessage(kBadControlId);
+      ui.ShowMessage(kMsgBadControlId);
       FocusControl(dialog, IDC_CONTROL_ID);
       return false;
   }

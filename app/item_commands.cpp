@@ -17,13 +17,12 @@
 #include "app/window_ui.h"
 #include "items/recognize.h"
 #include "resources/resource_ids.h"
+#include "resources/messages.h"
 
 namespace gc::app {
 
 namespace {
 
-constexpr int kListFull = 139;
-constexpr int kPclFontFiles = 119, kMacroFiles = 120, kTrueTypeFiles = 121, kAllFiles = 123;
 
 void SetRowText(HWND list, int row, int column, const std::string& utf8) {
   std::string text = AnsiFromUtf8(utf8);
@@ -58,10 +57,10 @@ bool AskItemPath(MainWindow& window, std::string* path) {
   FileDialogRequest request{
       window.dialog,
       false,
-      {{kPclFontFiles, "*.hpp;*.sfl;*.sfs;*.sfp"},
-       {kTrueTypeFiles, "*.ttf;*.otf"},
-       {kMacroFiles, "*.pcl"},
-       {kAllFiles, "*.*"}},
+      {{kMsgPclFontFilter, "*.hpp;*.sfl;*.sfs;*.sfp"},
+       {kMsgTrueTypeFilter, "*.ttf;*.otf"},
+       {kMsgPclMacroFilter, "*.pcl"},
+       {kMsgAllFilesFilter, "*.*"}},
       OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY,
       nullptr,
       StartFolder(),
@@ -88,7 +87,7 @@ void AddToList(MainWindow& window) {
   WindowUi ui(window.dialog);
   if (SendMessageA(window.itemList, LVM_GETITEMCOUNT, 0, 0) >=
       static_cast<LRESULT>(kItemListCapacity)) {
-    ui.ShowMessage(kListFull);
+    ui.ShowMessage(kMsgItemListFull);
     return;
   }
   std::string path;

@@ -26,13 +26,6 @@ namespace gc::app {
 
 namespace {
 
-constexpr int kAllFilesFilter = 123;
-constexpr int kPrnFilesFilter = 140;
-constexpr int kDeleteAllQuestion = 117;
-constexpr int kJobName = 141;
-constexpr int kNoPrinterSelected = 156;
-constexpr int kSampleSkipped = 159;
-constexpr int kCharsPerLineInvalid = 163;
 
 // The selected entries of the printer list in list order, as job targets. A
 // network entry without its record ends the list there: the job runs the
@@ -71,11 +64,11 @@ bool PrepareJob(const Selection& selection, os::Ui& ui, JobContext& job) {
   job.ui = &ui;
   job.spooler = os::SystemSpooler();
   if (selection.error) {
-    ui.ShowMessage(kNoPrinterSelected);
+    ui.ShowMessage(kMsgNoPrinterSelected);
     return false;
   }
   if (selection.anyLocal) {
-    const char* name = MessageText(kJobName);
+    const char* name = MessageText(kMsgJobName);
     if (!name) {
       ui.ShowText(kResourceLoadFailure, os::Buttons::Ok);
       return false;
@@ -101,7 +94,7 @@ bool AskPrnFile(MainWindow& window, bool save, std::string* path) {
   FileDialogRequest request{
       window.dialog,
       save,
-      {{kPrnFilesFilter, "*.prn"}, {kAllFilesFilter, "*.*"}},
+      {{kMsgPrinterFileFilter, "*.prn"}, {kMsgAllFilesFilter, "*.*"}},
       kFileCommandFlags,
       // Without dot or wildcard: the dialog appends the text as it stands.
       "prn",
@@ -118,11 +111,11 @@ bool ReadCharsPerLine(MainWindow& window, WindowUi& ui, int* charsPerLine) {
   char text[64] = "";
   GetDlgItemTextA(window.dialog, IDC_CHARS_PER_LINE, text, sizeof text);
   if (!CharsPerLineValid(text, charsPerLine)) {
-    ui.ShowMessage(kCharsPerLineInvalid);
+    ui.ShowMessage(kMsgBadCharsPerLine);
     return false;
   }
   if (*charsPerLine == 0)
-    return ui.ShowMessage(kSampleSkipped, os::Buttons::OkCancel) == os::Answer::Ok;
+    return ui.ShowMessage(kMsgNoSampleAtZero, os::Buttons::OkCancel) == os::Answer::Ok;
   return true;
 }
 
@@ -170,7 +163,7 @@ void DownloadFile(MainWindow& window) {
 
 void DeleteAllResources(MainWindow& window) {
   WindowUi ui(window.dialog);
-  if (ui.ShowMessage(kDeleteAllQuestion, os::Buttons::YesNo) != os::Answer::Yes) return;
+  if (ui.ShowMessage(kMsgConfirmDeleteAll, os::Buttons::YesNo) != os::Answer::Yes) return;
   const Selection selection = SelectedPrinters(window);
   JobContext job;
   if (!PrepareJob(selection, ui, job)) return;

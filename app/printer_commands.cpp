@@ -24,8 +24,6 @@ namespace gc::app {
 
 namespace {
 
-constexpr int kNoSuchPrinter = 150, kAlreadyAdded = 151, kNotNetworkPrinter = 152,
-              kConfirmRemoval = 153, kNoPrinterText = 160;
 constexpr int kAddTimeLimitMs = 1000;
 constexpr uint32_t kMibBufferSize = 10;
 
@@ -139,7 +137,7 @@ void AddPrinter(MainWindow& window) {
   if (!RunAddPrinterDialog(window, &text)) return;
   WindowUi ui(window.dialog);
   if (text.empty()) {
-    ui.ShowMessage(kNoPrinterText);
+    ui.ShowMessage(kMsgPrinterNameMissing);
     return;
   }
   // Address mode only for the canonical dotted form: 192.168.001.5 or 10.1 are names.
@@ -154,7 +152,7 @@ void AddPrinter(MainWindow& window) {
   }
   std::vector<SnmpAnswer> answers;
   if (QueryPrinters(query, &answers) != 0 || answers.empty()) {
-    ui.ShowMessage(kNoSuchPrinter);
+    ui.ShowMessage(kMsgPrinterNotFound);
     return;
   }
   if (answers.size() > 1) {
@@ -163,7 +161,7 @@ void AddPrinter(MainWindow& window) {
   }
   const SnmpAnswer& answer = answers.front();
   if (!ModelAdmitted(answer)) {
-    ui.ShowMessage(kNoSuchPrinter);
+    ui.ShowMessage(kMsgPrinterNotFound);
     return;
   }
 
@@ -176,7 +174,7 @@ void AddPrinter(MainWindow& window) {
     if (p->printerName == name) return;
     elsewhere = true;
   }
-  if (elsewhere && ui.ShowMessage(kAlreadyAdded, os::Buttons::OkCancel) != os::Answer::Ok) return;
+  if (elsewhere && ui.ShowMessage(kMsgPrinterAlreadyAdded, os::Buttons::OkCancel) != os::Answer::Ok) return;
 
   const NetworkPrinter* added = AppendNetworkPrinter(window.networkPrinters, name, answer.address);
   if (!added) {
@@ -206,7 +204,7 @@ void RemovePrinter(MainWindow& window) {
   bool removed = false;
   for (const std::string& entry : selected) {
     if (!IsNetworkEntry(entry)) {
-      const char* message = MessageText(kNotNetworkPrinter);
+      const char* message = MessageText(kMsgNotNetworkPrinter);
       if (!message) {
         ui.ShowText(kResourceLoadFailure, os::Buttons::Ok);
         break;
@@ -214,7 +212,7 @@ void RemovePrinter(MainWindow& window) {
       ui.ShowText("[" + EntryForMessage(entry) + "]" + message, os::Buttons::Ok);
       continue;
     }
-    if (ui.ShowMessage(kConfirmRemoval, os::Buttons::YesNo) != os::Answer::Yes) break;
+    if (ui.ShowMessage(kMsgConfirmRemovePrinter, os::Buttons::YesNo) != os::Answer::Yes) break;
     RemoveNetworkPrinter(window.networkPrinters, entry);
     // Even when the list box lost the entry, the record is gone and must be saved.
     removed = true;

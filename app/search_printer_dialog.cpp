@@ -14,7 +14,6 @@ namespace gc::app {
 
 namespace {
 
-constexpr int kAlreadyAdded = 151, kNoneSelected = 156;
 constexpr int kSearchTimeLimitMs = 500;
 
 struct SearchState {
@@ -85,7 +84,7 @@ bool AddChosen(MainWindow& window, const SnmpAnswer& answer, WindowUi& ui) {
     if (p->printerName == name) return true;
     elsewhere = true;
   }
-  if (elsewhere && ui.ShowMessage(kAlreadyAdded, os::Buttons::OkCancel) != os::Answer::Ok)
+  if (elsewhere && ui.ShowMessage(kMsgPrinterAlreadyAdded, os::Buttons::OkCancel) != os::Answer::Ok)
     return true;
   const NetworkPrinter* added = AppendNetworkPrinter(window.networkPrinters, name, answer.address);
   if (!added) return false;
@@ -116,7 +115,7 @@ void SearchNetworkPrinters(MainWindow& window, const std::vector<SnmpAnswer>* pr
   }
   if (result != IDOK) return;
   if (state.chosen.empty()) {
-    ui.ShowMessage(kNoneSelected);
+    ui.ShowMessage(kMsgNoPrinterSelected);
     return;
   }
 

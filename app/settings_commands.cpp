@@ -13,18 +13,18 @@
 #include "app/main_window.h"
 #include "app/window_ui.h"
 #include "items/settings_file.h"
+#include "resources/messages.h"
 
 namespace gc::app {
 
 namespace {
 
-constexpr int kSettingFiles = 164, kAllFiles = 123, kImportLosesList = 165;
 
 bool AskSettingPath(MainWindow& window, bool save, std::string* path) {
   FileDialogRequest request{
       window.dialog,
       save,
-      {{kSettingFiles, "*.lst"}, {kAllFiles, "*.*"}},
+      {{kMsgSettingFileFilter, "*.lst"}, {kMsgAllFilesFilter, "*.*"}},
       kFileCommandFlags,
       // Without dot or wildcard: the dialog appends the text as it stands.
       "lst",
@@ -47,7 +47,7 @@ void ImportSettings(MainWindow& window) {
   if (!AskSettingPath(window, false, &path)) return;
   WindowUi ui(window.dialog);
   if (SendMessageA(window.itemList, LVM_GETITEMCOUNT, 0, 0) > 0) {
-    if (ui.ShowMessage(kImportLosesList, os::Buttons::OkCancel) != os::Answer::Ok) return;
+    if (ui.ShowMessage(kMsgConfirmImportSettings, os::Buttons::OkCancel) != os::Answer::Ok) return;
     window.items.clear();
     SendMessageA(window.itemList, LVM_DELETEALLITEMS, 0, 0);
     ApplyButtonRules(window, WindowEvent::ImportStarted);

@@ -13,7 +13,6 @@ namespace gc::app {
 
 namespace {
 
-constexpr int kBadControlId = 131;
 
 INT_PTR CALLBACK TestMacroProc(HWND dialog, UINT message, WPARAM wp, LPARAM lp) {
   switch (message) {
@@ -29,7 +28,7 @@ INT_PTR CALLBACK TestMacroProc(HWND dialog, UINT message, WPARAM wp, LPARAM lp) 
           if (ControlIdTextValid(text, id))
             EndDialog(dialog, IDOK);
           else
-            WindowUi(dialog).ShowMessage(kBadControlId);
+            WindowUi(dialog).ShowMessage(kMsgBadControlId);
           return TRUE;
         }
         case IDCANCEL:

@@ -22,6 +22,7 @@
 #include "printers/snmp.h"
 #include "resources/version.h"
 #include "truetype/font_kind.h"
+#include "resources/messages.h"
 
 namespace gc::cli {
 namespace {
@@ -185,23 +186,23 @@ int BuildItems(const Args& a, ConsoleUi& ui, ItemList& items) {
 
     int id = 0;
     if (item.downloadName.size() > kMaxDownloadName) {
-      ui.ShowText(MessageWith(61716, static_cast<int>(kMaxDownloadName)), os::Buttons::Ok);
+      ui.ShowText(MessageWith(kMsgLengthLimit, static_cast<int>(kMaxDownloadName)), os::Buttons::Ok);
       return kExitFailed;
     }
-    if (!ControlIdTextValid(idText, &id)) return ui.ShowMessage(131), kExitFailed;
+    if (!ControlIdTextValid(idText, &id)) return ui.ShowMessage(kMsgBadControlId), kExitFailed;
     switch (CheckDownloadName(item.downloadName, item.resourceType, items)) {
       case -3:
-        return ui.ShowMessage(133), kExitFailed;
+        return ui.ShowMessage(kMsgNameMissing), kExitFailed;
       case -1:
-        return ui.ShowMessage(132), kExitFailed;
+        return ui.ShowMessage(kMsgBadNameCharacters), kExitFailed;
       case -2:
-        return ui.ShowMessage(138), kExitFailed;
+        return ui.ShowMessage(kMsgNameUsed), kExitFailed;
     }
     switch (CheckControlId(item.resourceType, id, items)) {
       case -2:
-        return ui.ShowMessage(137), kExitFailed;
+        return ui.ShowMessage(kMsgControlIdUsed), kExitFailed;
       case -1:
-        return ui.ShowMessage(131), kExitFailed;
+        return ui.ShowMessage(kMsgBadControlId), kExitFailed;
     }
     item.controlId = id;
     FillItemTexts(item);
@@ -278,7 +279,7 @@ int Run(const Args& a) {
     options.name = a.name;
     if (a.id) {
       int id = 0;
-      if (!ControlIdTextValid(*a.id, &id)) return ui.ShowMessage(131), kExitFailed;
+      if (!ControlIdTextValid(*a.id, &id)) return ui.ShowMessage(kMsgBadControlId), kExitFailed;
       options.id = id;
     }
     return Inspect(a.files.front(), options);
@@ -316,8 +317,8 @@ int Run(const Args& a) {
     if (int rc = Printers(a, printers)) return rc;
     if (a.sample) {
       int n = 0;
-      if (!CharsPerLineValid(*a.sample, &n)) return ui.ShowMessage(163), kExitFailed;
-      if (n == 0 && ui.ShowMessage(159, os::Buttons::OkCancel) != os::Answer::Ok) return kExitOk;
+      if (!CharsPerLineValid(*a.sample, &n)) return ui.ShowMessage(kMsgBadCharsPerLine), kExitFailed;
+      if (n == 0 && ui.ShowMessage(kMsgNoSampleAtZero, os::Buttons::OkCancel) != os::Answer::Ok) return kExitOk;
       job.charsPerLine = n;
     }
     if (int rc = BuildItems(a, ui, items)) return rc;
@@ -332,7 +333,7 @@ int Run(const Args& a) {
     if (int rc = Printers(a, printers)) return rc;
     if (a.files.size() != 1) return Usage("test-macro takes one control ID");
     int id = 0;
-    if (!ControlIdTextValid(a.files.front(), &id)) return ui.ShowMessage(131), kExitFailed;
+    if (!ControlIdTextValid(a.files.front(), &id)) return ui.ShowMessage(kMsgBadControlId), kExitFailed;
     std::string macro = FormatTestMacro(id);
     return Finish(RunWithProgress([&] {
       return SendBufferToPrinters(job, printers, reinterpret_cast<const uint8_t*>(macro.data()),

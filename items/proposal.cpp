@@ -1,4 +1,5 @@
 #include "items/proposal.h"
+#include "resources/messages.h"
 
 #include <cctype>
 #include <cstdio>
@@ -25,12 +26,12 @@ ItemState& itemState() {
 int TypeTextId(int resourceType) {
   switch (resourceType) {
     case 0:
-      return 128;
+      return kMsgTypePclMacro;
     case 1:
-      return 129;
+      return kMsgDownloadAsFont;
     case 2:
     case 3:
-      return 127;
+      return kMsgTypePclFont;
   }
   return 0;
 }

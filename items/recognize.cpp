@@ -11,8 +11,6 @@
 namespace gc {
 
 namespace {
-constexpr int kUnsupportedFont = 158;
-constexpr int kIdOverlaps = 143;
 
 // A collection whose face is not TrueType, a CFF or web font, a Type 1 font, a
 // TrueType file that lost its tables: sent as a macro it would only fill the
@@ -47,20 +45,20 @@ int RecognizeItem(const std::string& path, const ItemList& items, os::Ui& ui, Do
   if (tt >= 0) {
     int format = lastCmapFormat();
     if (format != 0 && format != 4 && format != 6) {
-      ui.ShowMessage(kUnsupportedFont);
+      ui.ShowMessage(kMsgUnsupportedFont);
       return -1;
     }
     item.resourceType = static_cast<int>(ResourceType::TrueTypeFont);
   } else if (tt == -3) {
-    ui.ShowMessage(kUnsupportedFont);
+    ui.ShowMessage(kMsgUnsupportedFont);
     return -1;
   } else if (IsFontFileWeCannotSend(path)) {
-    ui.ShowMessage(kUnsupportedFont);
+    ui.ShowMessage(kMsgUnsupportedFont);
     return -1;
   } else {
     int pcl = ProbeFontName(path.c_str(), name, sizeof name);
     if (pcl == -3) {
-      ui.ShowMessage(kUnsupportedFont);
+      ui.ShowMessage(kMsgUnsupportedFont);
       return -1;
     }
     item.resourceType = static_cast<int>(pcl >= 0 ? ResourceType::PclFont : ResourceType::PclMacro);
@@ -74,7 +72,7 @@ int RecognizeItem(const std::string& path, const ItemList& items, os::Ui& ui, Do
   if (fonts.scannedFontIdSeen == 1 && item.controlId != fonts.scannedFontId) {
     std::string text;
     // A resource library without the text: the fixed text, and the command ends.
-    if (!FormatMessageText(kIdOverlaps, {fonts.scannedFontId, item.controlId, fonts.scannedFontId},
+    if (!FormatMessageText(kMsgFontIdOverlaps, {fonts.scannedFontId, item.controlId, fonts.scannedFontId},
                            &text)) {
       ui.ShowText(kResourceLoadFailure, os::Buttons::Ok);
       return -1;

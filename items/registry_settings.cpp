@@ -17,7 +17,6 @@ constexpr char kIpKey[] = "IP_ADDRESS";
 constexpr char kNameKey[] = "PRINTER_NAME";
 constexpr char kIdKey[] = "DOWNLOAD_ID";
 constexpr size_t kIpCapacity = 16, kNameCapacity = 129;
-constexpr int kRegistryReset = 162, kRegistryBroken = 171, kOutOfMemory = 155;
 
 std::string Numbered(const char* prefix, int n) {
   char text[32];
@@ -99,7 +98,7 @@ int RegistrySettings::LoadValues(NetworkPrinterList& printers) {
         name.empty())
       return -3;
     if (!AppendNetworkPrinter(printers, name, ip)) {
-      ui_.ShowMessage(kOutOfMemory);
+      ui_.ShowMessage(kMsgNoMemory);
       return -4;
     }
   }
@@ -120,7 +119,7 @@ int RegistrySettings::LoadRegistrySettings(NetworkPrinterList& printers) {
   CloseSettingsKeys();
   ItemState& ids = itemState();
   ids.lastFontId = ids.lastMacroId = -1;
-  for (int id : {116, 172, 173}) {
+  for (int id : {kMsgNetPrefix, kMsgParallelPort, kMsgUsbPrefix}) {
     if (!MessageText(id)) {
       ui_.ShowText(kResourceLoadFailure, os::Buttons::Ok);
       return 0;
@@ -146,12 +145,12 @@ int RegistrySettings::LoadRegistrySettings(NetworkPrinterList& printers) {
     if (result == -3 && OpenSettingsKeys(1) == -1) result = -1;
     if (CloseSettingsKeys() != 0) result = -1;
     if (result == -3) {
-      ui_.ShowMessage(kRegistryReset);
+      ui_.ShowMessage(kMsgRegistryReset);
       FreeNetworkPrinters(printers);
       return -3;
     }
   }
-  if (result == -1) ui_.ShowMessage(kRegistryBroken);
+  if (result == -1) ui_.ShowMessage(kMsgRegistryBroken);
   if (result != 0) FreeNetworkPrinters(printers);
   return result;
 }
@@ -178,7 +177,7 @@ void RegistrySettings::SaveNetworkPrinters(const NetworkPrinterList& printers) {
                        static_cast<uint32_t>(p->printerName.size() + 1)) == os::kRegOk;
   }
   if (CloseSettingsKeys() != 0) ok = false;
-  if (!ok) ui_.ShowMessage(kRegistryBroken);
+  if (!ok) ui_.ShowMessage(kMsgRegistryBroken);
 }
 
 int RegistrySettings::StoreLastId(int value, const char* name) {
@@ -189,7 +188,7 @@ int RegistrySettings::StoreLastId(int value, const char* name) {
     ok = reg_.SetValue(idKey_, name, os::kRegDword, &number, 4) == os::kRegOk;
   }
   if (CloseSettingsKeys() != 0) ok = false;
-  if (!ok) ui_.ShowMessage(kRegistryBroken);
+  if (!ok) ui_.ShowMessage(kMsgRegistryBroken);
   return ok ? 0 : 1;
 }
 

@@ -9,6 +9,7 @@
 #include "items/proposal.h"
 #include "items/recognize.h"
 #include "os/file.h"
+#include "resources/messages.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -18,7 +19,6 @@ namespace gc {
 
 namespace {
 
-constexpr int kFileWriteFailure = 149, kNotASettingFile = 167;
 constexpr size_t kNameLimit = 207, kIdLimit = 8, kTypeLimit = 32, kPathLimit = 259;
 
 #ifdef _WIN32
@@ -90,7 +90,7 @@ int ExportSettings(const std::string& path, const ItemList& items,
   out.Close();
   if (!ok) {
     RemoveFile(path.c_str());
-    ui.ShowMessage(kFileWriteFailure);
+    ui.ShowMessage(kMsgFileWriteFailure);
     return 1;
   }
   return 0;
@@ -102,7 +102,7 @@ int ImportSettings(const std::string& path, ItemList& items, std::string& lastIt
   if (!ReadSettingFile(path, ui, &text)) return 1;
   std::string_view rest = text;
   auto notASettingFile = [&] {
-    ui.ShowMessage(kNotASettingFile);
+    ui.ShowMessage(kMsgNotSettingFile);
     return 1;
   };
   size_t end = rest.find('\n');

@@ -8,14 +8,12 @@
 #include "os/file.h"
 #include "printers/bidi.h"
 #include "sample/font_sample.h"
+#include "resources/messages.h"
 
 namespace gc {
 
 namespace {
 
-constexpr int kDownloadFailed = 145;
-constexpr int kFileWriteFailure = 149;
-constexpr int kSampleFailed = 168;
 
 // Before each printer: a cancel ends the job, otherwise the watch starts afresh.
 bool CancelRequested(const PrinterTarget& printer) {
@@ -59,7 +57,7 @@ int ForEachPrinter(const JobContext& job, const std::vector<PrinterTarget>& prin
     int result = body(channel);
     int closed = ClosePrinterChannel(channel);
     if (result != 0) return result < 0 ? result : Fail(job, result);
-    if (closed != 0) return Fail(job, kDownloadFailed);
+    if (closed != 0) return Fail(job, kMsgDownloadFailed);
   }
   return 0;
 }
@@ -68,16 +66,16 @@ int ForEachPrinter(const JobContext& job, const std::vector<PrinterTarget>& prin
 
 int DownloadToPrinters(const JobContext& job, const std::vector<PrinterTarget>& printers,
                        const ItemList& items) {
-  return ForEachPrinter(job, printers, [&](OutputChannel& channel) {
+  return ForEachPrinter(job, printers, [&](OutputChannel& channel) -> int {
     for (const DownloadItem& item : items) {
       downloadSizeTotal() = 0;
       if (WriteItem(job.ui, item.resourceType, item.filePath.c_str(), item.downloadName.c_str(),
                     item.controlId, WriterFor(channel.kind), channel, item.face) != 0)
-        return kDownloadFailed;
+        return kMsgDownloadFailed;
       // The page follows the item on the same connection and selects the new font.
       if (job.charsPerLine > 0 &&
           PrintFontSample(job.charsPerLine, WriterFor(channel.kind), channel, item) != 0)
-        return kSampleFailed;
+        return kMsgSampleFailed;
       ItemState& state = itemState();
       const bool macro = item.resourceType == static_cast<int>(ResourceType::PclMacro);
       (macro ? state.lastMacroId : state.lastFontId) = item.controlId;
@@ -91,22 +89,22 @@ int DownloadToPrinters(const JobContext& job, const std::vector<PrinterTarget>& 
 
 int SendBufferToPrinters(const JobContext& job, const std::vector<PrinterTarget>& printers,
                          const uint8_t* bytes, size_t length) {
-  return ForEachPrinter(job, printers, [&](OutputChannel& channel) {
+  return ForEachPrinter(job, printers, [&](OutputChannel& channel) -> int {
     if (WriterFor(channel.kind)(channel, bytes, length) != 0 || FlushChannel(channel) != 0)
-      return kDownloadFailed;
+      return kMsgDownloadFailed;
     return 0;
   });
 }
 
 int DeleteAllOnPrinters(const JobContext& job, const std::vector<PrinterTarget>& printers) {
-  return ForEachPrinter(job, printers, [&](OutputChannel& channel) {
-    return WriteDeleteAll(WriterFor(channel.kind), channel) != 0 ? kDownloadFailed : 0;
+  return ForEachPrinter(job, printers, [&](OutputChannel& channel) -> int {
+    return WriteDeleteAll(WriterFor(channel.kind), channel) != 0 ? kMsgDownloadFailed : 0;
   });
 }
 
 int ExportItems(const JobContext& job, const ItemList& items, const std::string& path) {
   File file = File::Create(path.c_str());
-  if (!file.IsOpen()) return Fail(job, kFileWriteFailure);
+  if (!file.IsOpen()) return Fail(job, kMsgFileWriteFailure);
   int result = ExportItemsTo(job, items, file);
   file.Close();
   if (result != 0) RemoveFile(path.c_str());
@@ -120,7 +118,7 @@ int ExportItemsTo(const JobContext& job, const ItemList& items, File& file) {
   for (const DownloadItem& item : items) {
     if (WriteItem(job.ui, item.resourceType, item.filePath.c_str(), item.downloadName.c_str(),
                   item.controlId, FileWrite, channel, item.face) != 0)
-      return Fail(job, kFileWriteFailure);
+      return Fail(job, kMsgFileWriteFailure);
   }
   return 0;
 }

@@ -4,6 +4,7 @@
 
 #include "jobs/progress_watch.h"
 #include "jobs/spooler_job.h"
+#include "resources/messages.h"
 
 namespace gc {
 
@@ -14,23 +15,23 @@ int OpenPrinterChannel(const PrinterTarget& target, os::SpoolerPort* spooler,
     TcpConnection* connection = nullptr;
     if (OpenTcpConnection(target.name.c_str(), target.address.c_str(), &connection, target.port) !=
         0)
-      return 148;
+      return kMsgIllegalPrinter;
     channel.kind = ChannelKind::Tcp;
     channel.tcp = connection;
     return 0;
   }
-  if (!spooler) return 148;
+  if (!spooler) return kMsgIllegalPrinter;
   switch (OpenSpoolerJob(*spooler, target.name, jobName, channel)) {
     case SpoolerOpen::Opened:
       return 0;
     case SpoolerOpen::OpenFailed:
-      return 148;
+      return kMsgIllegalPrinter;
     case SpoolerOpen::DocumentFailed:
-      return 147;
+      return kMsgDocumentRefused;
     case SpoolerOpen::PageFailed:
-      return 146;
+      return kMsgPageRefused;
   }
-  return 148;
+  return kMsgIllegalPrinter;
 }
 
 int ClosePrinterChannel(OutputChannel& channel) {

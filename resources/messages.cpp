@@ -8,7 +8,7 @@ MessageSource currentSource = nullptr;
 
 const char* BuiltinMessageText(int id) {
   switch (id) {
-#define GC_MESSAGE(n, text) \
+#define GC_MESSAGE(n, name, text) \
   case n:                   \
     return text;
 #include "resources/messages.inc"

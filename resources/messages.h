@@ -4,6 +4,13 @@
 
 namespace gc {
 
+// Every string of the table by name: kMsgUnsupportedFont is 158.
+enum MessageId : int {
+#define GC_MESSAGE(id, name, text) kMsg##name = id,
+#include "resources/messages.inc"
+#undef GC_MESSAGE
+};
+
 // Shown when a string cannot be loaded.
 inline constexpr const char kResourceLoadFailure[] =
     "\xE3\x83\xAA\xE3\x82\xBD\xE3\x83\xBC\xE3\x82\xB9\xE3\x81\x8C\xE3\x83\xAD\xE3\x83\xBC\xE3\x83"

@@ -34,7 +34,7 @@ struct Message {
   const char* text;
 };
 const Message kMessages[] = {
-#define GC_MESSAGE(n, text) {n, text},
+#define GC_MESSAGE(n, name, text) {n, text},
 #include "resources/messages.inc"
 #undef GC_MESSAGE
 };

@@ -6,6 +6,7 @@
 #include "jobs/streams.h"
 #include "os/ui.h"
 #include "truetype/soft_font.h"
+#include "resources/messages.h"
 
 namespace gc {
 
@@ -13,7 +14,6 @@ namespace {
 
 constexpr int kUnsupportedFormat = 11;
 constexpr int kWriteFailed = 5;
-constexpr int kMessageUnsupportedFont = 158;
 
 bool WritesCharacters(uint16_t format) {
   return format == 0 || format == 4 || format == 6;
@@ -32,7 +32,7 @@ int ConvertTrueTypeFont(os::Ui* ui, ChannelWrite write, OutputChannel& channel, 
 
   Conversion c(image, downloadName);
   auto refuse = [&] {
-    if (ui) ui->ShowMessage(kMessageUnsupportedFont);
+    if (ui) ui->ShowMessage(kMsgUnsupportedFont);
     return kUnsupportedFormat;
   };
   // A file that changed since it was added, or tables that no header format's
