@@ -62,6 +62,7 @@ Selection SelectedPrinters(const MainWindow& window) {
 // selection or the spooler job name cannot be had.
 bool PrepareJob(const Selection& selection, os::Ui& ui, JobContext& job) {
   job.ui = &ui;
+  job.progress = &program().progress;
   job.spooler = os::SystemSpooler();
   if (selection.error) {
     ui.ShowMessage(kMsgNoPrinterSelected);

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "io/progress_watch.h"
 #include "usblib/usb_api.h"
 
 namespace gc::app {
@@ -21,6 +22,9 @@ struct UsbFunctions {
 };
 
 struct Program {
+  // The one progress record of the program's jobs: the worker writes it,
+  // the progress dialog watches it.
+  ProgressWatch progress;
   HINSTANCE instance = nullptr;
   HMODULE resources = nullptr;  // the resource library once loaded, else the program itself
   std::string title;            // caption of every message box (UTF-8)

@@ -4,7 +4,7 @@
 #include "app/program.h"
 #include "app/window_ui.h"
 #include "jobs/progress_tick.h"
-#include "jobs/progress_watch.h"
+#include "io/progress_watch.h"
 #include "os/spooler.h"
 #include "os/threads.h"
 #include "printers/bidi.h"
@@ -29,7 +29,7 @@ struct Run {
 };
 
 INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM wp, LPARAM lp) {
-  ProgressWatch& watch = progressWatch();
+  ProgressWatch& watch = program().progress;
   switch (message) {
     case WM_INITDIALOG: {
       // The worker starts only once its dialog exists, so that it can always be cancelled.
@@ -68,7 +68,7 @@ INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM wp, LPARAM
 }  // namespace
 
 int RunWithProgressDialog(MainWindow& window, const std::function<int()>& job) {
-  ProgressWatch& watch = progressWatch();
+  ProgressWatch& watch = program().progress;
   {
     os::MutexLock hold(watch.lock);
     watch.cancelRequested = 0;

@@ -6,9 +6,9 @@
 #include <thread>
 #include <vector>
 
-#include "jobs/channel.h"
+#include "io/channel.h"
 #include "jobs/streams.h"
-#include "jobs/tcp_connection.h"
+#include "io/tcp_connection.h"
 #include "os/file.h"
 #include "os/spooler.h"
 #include "pcl/scanner.h"

@@ -11,6 +11,7 @@
 #include "cli/inspect.h"
 #include "cli/progress.h"
 #include "cli/search.h"
+#include "io/progress_watch.h"
 #include "items/proposal.h"
 #include "items/recognize.h"
 #include "items/settings_file.h"
@@ -268,8 +269,10 @@ int Finish(const JobOutcome& outcome) {
 
 int Run(const Args& a) {
   ConsoleUi ui;
+  ProgressWatch progress;
   JobContext job;
   job.ui = &ui;
+  job.progress = &progress;
   job.spooler = os::SystemSpooler();
 
   if (a.command == "inspect") {
@@ -322,7 +325,7 @@ int Run(const Args& a) {
       job.charsPerLine = n;
     }
     if (int rc = BuildItems(a, ui, items)) return rc;
-    return Finish(RunWithProgress([&] { return DownloadToPrinters(job, printers, items); }, a.quiet));
+    return Finish(RunWithProgress(progress, [&] { return DownloadToPrinters(job, printers, items); }, a.quiet));
   }
   if (a.command == "delete-all") {
     if (int rc = Printers(a, printers)) return rc;
@@ -335,7 +338,7 @@ int Run(const Args& a) {
     int id = 0;
     if (!ControlIdTextValid(a.files.front(), &id)) return ui.ShowMessage(kMsgBadControlId), kExitFailed;
     std::string macro = FormatTestMacro(id);
-    return Finish(RunWithProgress([&] {
+    return Finish(RunWithProgress(progress, [&] {
       return SendBufferToPrinters(job, printers, reinterpret_cast<const uint8_t*>(macro.data()),
                                   macro.size());
     }, a.quiet));
@@ -345,7 +348,7 @@ int Run(const Args& a) {
     if (a.files.size() != 1) return Usage("send-file takes one FILE (- for standard input)");
     std::string bytes;
     if (int rc = ReadStreamFile(a.files.front(), &bytes)) return rc;
-    return Finish(RunWithProgress([&] {
+    return Finish(RunWithProgress(progress, [&] {
       return SendBufferToPrinters(job, printers, reinterpret_cast<const uint8_t*>(bytes.data()),
                                   bytes.size());
     }, a.quiet));

@@ -40,8 +40,7 @@ void ShowProgress(ProgressWatch& watch, uint64_t startMs) {
 
 }  // namespace
 
-JobOutcome RunWithProgress(const std::function<int()>& job, bool quiet) {
-  ProgressWatch& watch = progressWatch();
+JobOutcome RunWithProgress(ProgressWatch& watch, const std::function<int()>& job, bool quiet) {
   {
     os::MutexLock hold(watch.lock);
     watch.cancelRequested = 0;

@@ -2,6 +2,8 @@
 #pragma once
 #include <functional>
 
+#include "io/progress_watch.h"
+
 namespace gc::cli {
 
 struct JobOutcome {
@@ -9,7 +11,9 @@ struct JobOutcome {
   bool cancelled;  // Ctrl-C was pressed
 };
 
-// `quiet` keeps the progress line off even on a terminal.
-JobOutcome RunWithProgress(const std::function<int()>& job, bool quiet = false);
+// `job` reports into `watch` (its JobContext's progress record); `quiet`
+// keeps the progress line off even on a terminal.
+JobOutcome RunWithProgress(ProgressWatch& watch, const std::function<int()>& job,
+                           bool quiet = false);
 
 }  // namespace gc::cli

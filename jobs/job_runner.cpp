@@ -3,7 +3,7 @@
 #include <functional>
 #include "os/threads.h"
 
-#include "jobs/progress_watch.h"
+#include "io/progress_watch.h"
 #include "jobs/streams.h"
 #include "os/file.h"
 #include "printers/bidi.h"
@@ -16,8 +16,7 @@ namespace {
 
 
 // Before each printer: a cancel ends the job, otherwise the watch starts afresh.
-bool CancelRequested(const PrinterTarget& printer) {
-  ProgressWatch& watch = progressWatch();
+bool CancelRequested(ProgressWatch& watch, const PrinterTarget& printer) {
   os::MutexLock hold(watch.lock);
   if (watch.cancelRequested) return true;
   watch.currentPrinter =
@@ -45,14 +44,16 @@ int ForEachPrinter(const JobContext& job, const std::vector<PrinterTarget>& prin
       if (spooler) RestoreBidi(*spooler);
     }
   } restore{job.spooler};
+  ProgressWatch own;
+  ProgressWatch& watch = job.progress ? *job.progress : own;
   for (const PrinterTarget& printer : printers) {
-    if (CancelRequested(printer)) break;
+    if (CancelRequested(watch, printer)) break;
     if (!printer.network && job.spooler) {
       SuspendBidi(*job.spooler, kBidiUsbPorts);
       SuspendBidi(*job.spooler, kBidiLpt1);
     }
     OutputChannel channel;
-    int message = OpenPrinterChannel(printer, job.spooler, job.jobName, channel);
+    int message = OpenPrinterChannel(printer, job.spooler, job.jobName, channel, &watch);
     if (message != 0) return Fail(job, message);
     int result = body(channel);
     int closed = ClosePrinterChannel(channel);

@@ -15,8 +15,13 @@
 
 namespace gc {
 
+struct ProgressWatch;
+
 struct JobContext {
   os::Ui* ui = nullptr;
+  // The job's progress record, which the program's dialog or the command
+  // line's progress line watches; none: the job keeps one of its own.
+  ProgressWatch* progress = nullptr;
   os::SpoolerPort* spooler = nullptr;
   std::string jobName = "Glyphcast Job";
   int charsPerLine = 0;  // a font sample page after each item when 1..100
@@ -26,7 +31,7 @@ struct JobContext {
 };
 
 // Each returns 0, or the id of the one message it showed. A cancel request
-// (progressWatch) is honoured before each printer.
+// (the job's progress record) is honoured before each printer.
 int DownloadToPrinters(const JobContext& job, const std::vector<PrinterTarget>& printers,
                        const ItemList& items);
 int SendBufferToPrinters(const JobContext& job, const std::vector<PrinterTarget>& printers,

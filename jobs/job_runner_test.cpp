@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "jobs/progress_tick.h"
-#include "jobs/progress_watch.h"
+#include "io/progress_watch.h"
 #include "jobs/streams.h"
 #include "os/threads.h"
 #include "tests/support/fake_spooler.h"
@@ -123,22 +123,19 @@ TEST(JobCancel, FlowingPrinterFinishesAndNoOtherStarts) {
   item.resourceType = static_cast<int>(ResourceType::PclMacro);
   items.push_back(item);
   test::RecordingUi ui;
+  ProgressWatch progress;
   JobContext job;
   job.ui = &ui;
+  job.progress = &progress;
 
   int result = -1;
-  progressWatch().byteCounter = 0;
   os::Thread worker;
   worker.Start([&] { result = DownloadToPrinters(job, printers, items); });
   // Cancel once the first printer has taken its first bytes.
-  for (int i = 0; i < 1000 && progressWatch().byteCounter == 0; ++i)
+  for (int i = 0; i < 1000 && progress.byteCounter == 0; ++i)
     os::SleepMs(10);
-  RequestCancel(progressWatch());
+  RequestCancel(progress);
   worker.Join();
-  {
-    os::MutexLock hold(progressWatch().lock);
-    progressWatch().cancelRequested = 0;
-  }
   EXPECT_EQ(result, 0);
   EXPECT_TRUE(ui.shown.empty());
   const std::string got = first.Received();

@@ -2,15 +2,17 @@
 
 #include "os/threads.h"
 
-#include "jobs/progress_watch.h"
-#include "jobs/spooler_job.h"
+#include "io/progress_watch.h"
+#include "io/spooler_job.h"
 #include "resources/messages.h"
 
 namespace gc {
 
 int OpenPrinterChannel(const PrinterTarget& target, os::SpoolerPort* spooler,
-                       const std::string& jobName, OutputChannel& channel) {
+                       const std::string& jobName, OutputChannel& channel,
+                       ProgressWatch* progress) {
   channel = OutputChannel{};
+  channel.progress = progress;
   if (target.network) {
     TcpConnection* connection = nullptr;
     if (OpenTcpConnection(target.name.c_str(), target.address.c_str(), &connection, target.port) !=
@@ -38,11 +40,10 @@ int ClosePrinterChannel(OutputChannel& channel) {
   if (channel.kind == ChannelKind::Spooler) return CloseSpoolerJob(channel);
   if (channel.kind != ChannelKind::Tcp || !channel.tcp) return 0;
   int code = FlushChannel(channel);
-  ProgressWatch& watch = progressWatch();
-  {
+  if (ProgressWatch* watch = channel.progress) {
     // The progress timer must never abort a connection that is being freed.
-    os::MutexLock hold(watch.lock);
-    if (watch.abortableConnection == channel.tcp) watch.abortableConnection = nullptr;
+    os::MutexLock hold(watch->lock);
+    if (watch->abortableConnection == channel.tcp) watch->abortableConnection = nullptr;
   }
   CloseTcpConnection(channel.tcp);
   channel.tcp = nullptr;

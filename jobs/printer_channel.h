@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string>
 
-#include "jobs/channel.h"
-#include "jobs/tcp_connection.h"
+#include "io/channel.h"
+#include "io/tcp_connection.h"
 #include "os/spooler.h"
 
 namespace gc {
@@ -19,8 +19,10 @@ struct PrinterTarget {
 
 // 0 when the channel is open, else the message to show: 148 (cannot connect
 // or open), 147 (document refused), 146 (page refused).
+// `progress`, when given, counts what the OS accepts and can abort a stalled write.
 int OpenPrinterChannel(const PrinterTarget& target, os::SpoolerPort* spooler,
-                       const std::string& jobName, OutputChannel& channel);
+                       const std::string& jobName, OutputChannel& channel,
+                       ProgressWatch* progress = nullptr);
 // Flushes and closes; returns the flush's code (0 when everything reached the OS).
 int ClosePrinterChannel(OutputChannel& channel);
 

@@ -2,7 +2,7 @@
 
 #include "os/threads.h"
 
-#include "jobs/tcp_connection.h"
+#include "io/tcp_connection.h"
 
 namespace gc {
 

@@ -3,7 +3,7 @@
 #pragma once
 #include <functional>
 
-#include "jobs/progress_watch.h"
+#include "io/progress_watch.h"
 
 namespace gc {
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "jobs/tcp_connection.h"
+#include "io/tcp_connection.h"
 
 namespace gc {
 namespace {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "jobs/channel.h"
+#include "io/channel.h"
 
 namespace gc {
 namespace os {

@@ -4,7 +4,7 @@
 #pragma once
 #include <cstdint>
 
-#include "jobs/channel.h"
+#include "io/channel.h"
 #include "os/file.h"
 #include "pcl/byte_reader.h"
 

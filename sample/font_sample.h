@@ -4,7 +4,7 @@
 #include <string>
 
 #include "items/download_item.h"
-#include "jobs/channel.h"
+#include "io/channel.h"
 #include "pcl/font_descriptor.h"
 #include "sample/date_time_text.h"
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "jobs/channel.h"
+#include "io/channel.h"
 
 namespace gc::test {
 

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "io/stream_writer.h"
 #include "jobs/streams.h"
 
 namespace gc {
@@ -26,30 +27,6 @@ constexpr char kClosingCommands[] = "\033(3@\033(B";
 constexpr char kUel[] = "\033%-12345X";
 constexpr int kFirstCode = 32, kLastCode = 255;
 
-// One write per piece; after the first failure every later piece is skipped
-// and that failure's code is kept.
-class Page {
- public:
-  Page(ChannelWrite write, OutputChannel& channel) : write_(write), channel_(channel) {}
-
-  void Put(const std::string& piece) {
-    if (code_ == 0)
-      code_ = write_(channel_, reinterpret_cast<const uint8_t*>(piece.data()), piece.size());
-  }
-  template <typename Value>
-  void Format(const char* format, Value value) {
-    char text[64];
-    int length = std::snprintf(text, sizeof text, format, value);
-    Put(std::string(text, length > 0 ? static_cast<size_t>(length) : 0));
-  }
-  int code() const { return code_; }
-
- private:
-  ChannelWrite write_;
-  OutputChannel& channel_;
-  int code_ = 0;
-};
-
 }  // namespace
 
 int WriteSamplePage(int charsPerLine, ChannelWrite write, OutputChannel& channel,
@@ -58,7 +35,7 @@ int WriteSamplePage(int charsPerLine, ChannelWrite write, OutputChannel& channel
                     DateTimeText dateText) {
   // The job admits 1 to 100; a row must hold at least one code or the rows never end.
   int perRow = charsPerLine < 1 ? 1 : charsPerLine;
-  Page page(write, channel);
+  StreamWriter page(write, channel);
   page.Put(kEnterPcl);
   page.Put(kReset);
   page.Put(kPageFont);
@@ -77,7 +54,7 @@ int WriteSamplePage(int charsPerLine, ChannelWrite write, OutputChannel& channel
   page.Put(kSingleRule);
   page.Put(selectCommand);
   page.Put(lineSpacingCommand);
-  for (int code = kFirstCode; code <= kLastCode && page.code() == 0;) {
+  for (int code = kFirstCode; code <= kLastCode && page.error() == 0;) {
     std::string row;
     for (int k = 0; k < perRow && code <= kLastCode; ++k, ++code) row += static_cast<char>(code);
     page.Put(row);
@@ -89,7 +66,7 @@ int WriteSamplePage(int charsPerLine, ChannelWrite write, OutputChannel& channel
   page.Put(kSingleRule);
   page.Put(kClosingCommands);
   page.Put(kUel);
-  if (page.code() != 0) return page.code();
+  if (page.error() != 0) return page.error();
   // The page reaches the OS now, so that a failure is reported as the page's.
   return FlushChannel(channel);
 }

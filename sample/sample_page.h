@@ -3,7 +3,7 @@
 #include <string>
 
 #include "items/download_item.h"
-#include "jobs/channel.h"
+#include "io/channel.h"
 #include "sample/date_time_text.h"
 
 namespace gc {

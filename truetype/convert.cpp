@@ -40,9 +40,9 @@ int ConvertTrueTypeFont(os::Ui* ui, ChannelWrite write, OutputChannel& channel, 
   if (!HasRequiredTables(image) || c.headerFormat == 0) return refuse();
   if (!WritesCharacters(c.cmap.format) && !SendsHeaderOnly(c.cmap.format)) return refuse();
 
-  Sink header;
+  StreamWriter header;
   WriteFontHeader(c, header);
-  Sink payload;
+  StreamWriter payload;
   if (WritesCharacters(c.cmap.format)) WriteMappedGlyphs(c, payload);
   uint64_t payloadCount =
       payload.count() + TrueTypeHeadCommandsLength(fontId, static_cast<uint32_t>(header.count()));
@@ -50,7 +50,7 @@ int ConvertTrueTypeFont(os::Ui* ui, ChannelWrite write, OutputChannel& channel, 
   if (c.glyphTooLarge || header.count() > 0x7FFFFFFF || header.count() + payloadCount > 0xFFFFFFFFu)
     return refuse();
 
-  Sink out(write, channel);
+  StreamWriter out(write, channel);
   if (WriteTrueTypeHead(write, channel, downloadName, fontId, static_cast<uint32_t>(header.count()),
                         static_cast<uint32_t>(payloadCount)) != 0)
     return kWriteFailed;

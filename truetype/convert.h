@@ -2,7 +2,7 @@
 #pragma once
 #include <cstdint>
 
-#include "jobs/channel.h"
+#include "io/channel.h"
 
 namespace gc {
 namespace os {

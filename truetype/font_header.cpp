@@ -210,7 +210,7 @@ void Publish(const Descriptor& d) {
 // Format 15 gives each segment a 16-bit size, format 16 a 32-bit one.
 class HeaderOut {
  public:
-  HeaderOut(Sink& out, uint8_t format) : out_(out), wideSizes_(format == 16) {}
+  HeaderOut(StreamWriter& out, uint8_t format) : out_(out), wideSizes_(format == 16) {}
   int Summed(const void* bytes, size_t length) {
     const uint8_t* b = static_cast<const uint8_t*>(bytes);
     for (size_t i = 0; i < length; ++i) sum_ = static_cast<uint8_t>(sum_ + b[i]);
@@ -227,7 +227,7 @@ class HeaderOut {
   uint8_t checksum() const { return static_cast<uint8_t>(256 - sum_); }
 
  private:
-  Sink& out_;
+  StreamWriter& out_;
   bool wideSizes_;
   uint8_t sum_ = 0;
 };
@@ -277,7 +277,7 @@ uint8_t FontHeaderFormat(const FontImage& image) {
   return largest <= 0xFFFFFFFFu ? 16 : 0;
 }
 
-int WriteFontHeader(Conversion& c, Sink& sink) {
+int WriteFontHeader(Conversion& c, StreamWriter& sink) {
   const FontImage& image = c.image;
   Descriptor d = BuildDescriptor(c);
   HeaderOut out(sink, c.headerFormat);

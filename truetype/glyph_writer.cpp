@@ -12,7 +12,7 @@ constexpr uint32_t kUnmappedCode = 65535;
 constexpr char kMakePermanent[] = "\x1b*c5F";
 
 // Sends one character: its code, the descriptor, the outline and the checksum.
-int WriteCharacter(Conversion& c, Sink& out, uint32_t code, uint16_t glyph, ByteView outline) {
+int WriteCharacter(Conversion& c, StreamWriter& out, uint32_t code, uint16_t glyph, ByteView outline) {
   uint32_t n = static_cast<uint32_t>(outline.size() & 0xFFFF);
   if (outline.size() > 0xFFFF - 10) c.glyphTooLarge = true;
   char text[32];
@@ -36,7 +36,7 @@ int WriteCharacter(Conversion& c, Sink& out, uint32_t code, uint16_t glyph, Byte
 }
 
 // One code of the walk: the space and empty glyphs send nothing.
-int WriteCode(Conversion& c, Sink& out, uint32_t code, uint16_t glyph) {
+int WriteCode(Conversion& c, StreamWriter& out, uint32_t code, uint16_t glyph) {
   // The space is never sent as a character; its glyph counts as sent, and no
   // other glyph's bit is touched, so every outline still reaches the printer.
   c.pending.Clear(glyph);
@@ -47,7 +47,7 @@ int WriteCode(Conversion& c, Sink& out, uint32_t code, uint16_t glyph) {
   return WriteCharacter(c, out, code, glyph, outline);
 }
 
-int WalkCodes(Conversion& c, Sink& out) {
+int WalkCodes(Conversion& c, StreamWriter& out) {
   ByteView sub = CmapSubtable(c.image, c.cmap);
   int result = 0;
   switch (c.cmap.format) {
@@ -93,7 +93,7 @@ uint32_t DefaultGlyphSearchEnd(const Conversion& c) {
 // The printer draws glyph 0 for codes it does not hold. When glyph 0 has no
 // outline the first glyph that has one stands in for it; that glyph is still
 // sent under its own index later.
-int WriteDefaultGlyph(Conversion& c, Sink& out) {
+int WriteDefaultGlyph(Conversion& c, StreamWriter& out) {
   ByteView outline = GlyphBytes(c.image, 0);
   for (uint32_t g = 1; outline.empty() && g <= DefaultGlyphSearchEnd(c); ++g)
     outline = GlyphBytes(c.image, g);
@@ -111,7 +111,7 @@ void PendingGlyphSet::Reset(uint32_t numGlyphs) {
   }
 }
 
-int WriteMappedGlyphs(Conversion& c, Sink& out) {
+int WriteMappedGlyphs(Conversion& c, StreamWriter& out) {
   c.pending.Reset(NumGlyphs(c.image));
   c.highestCode = 0;
   int result = WalkCodes(c, out);
@@ -123,7 +123,7 @@ int WriteMappedGlyphs(Conversion& c, Sink& out) {
   return result;
 }
 
-int WriteUnmappedGlyphs(Conversion& c, Sink& out) {
+int WriteUnmappedGlyphs(Conversion& c, StreamWriter& out) {
   uint32_t n = NumGlyphs(c.image);
   ByteView glyf = c.image.Table(Tag::Glyf);
   for (uint32_t g = 0; g < n; ++g) {

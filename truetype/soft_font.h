@@ -5,30 +5,11 @@
 #include <cstdint>
 #include <string>
 
-#include "jobs/channel.h"
+#include "io/stream_writer.h"
 #include "truetype/cmap.h"
 #include "truetype/font_image.h"
 
 namespace gc {
-
-// Where the bytes go: a counter only, or the caller's channel.
-class Sink {
- public:
-  Sink() = default;  // counts
-  Sink(ChannelWrite write, OutputChannel& channel) : write_(write), channel_(&channel) {}
-
-  bool counting() const { return write_ == nullptr; }
-  uint64_t count() const { return count_; }
-  int Put(const void* bytes, size_t length) {
-    count_ += length;
-    return write_ ? write_(*channel_, static_cast<const uint8_t*>(bytes), length) : 0;
-  }
-
- private:
-  ChannelWrite write_ = nullptr;
-  OutputChannel* channel_ = nullptr;
-  uint64_t count_ = 0;
-};
 
 // One bit per glyph index still to be sent.
 class PendingGlyphSet {
@@ -71,11 +52,11 @@ struct Conversion {
 
 // The descriptor and its segments. When writing, the descriptor also becomes
 // lastFontDescriptor once its last byte has gone out.
-int WriteFontHeader(Conversion& c, Sink& out);
+int WriteFontHeader(Conversion& c, StreamWriter& out);
 
 // Characters for formats 0, 4 and 6, the default glyph, the unmapped glyphs
 // and the make-permanent command.
-int WriteMappedGlyphs(Conversion& c, Sink& out);
-int WriteUnmappedGlyphs(Conversion& c, Sink& out);
+int WriteMappedGlyphs(Conversion& c, StreamWriter& out);
+int WriteUnmappedGlyphs(Conversion& c, StreamWriter& out);
 
 }  // namespace gc

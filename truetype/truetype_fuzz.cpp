@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "jobs/channel.h"
+#include "io/channel.h"
 #include "truetype/convert.h"
 #include "truetype/font_name.h"
 

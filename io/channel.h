@@ -19,8 +19,11 @@ class SpoolerPort;
 // kGatherBlock bytes, so that a font does not cost a system call per command.
 constexpr size_t kGatherBlock = 64 * 1024;
 
+struct ProgressWatch;
+
 struct OutputChannel {
   ChannelKind kind = ChannelKind::File;
+  ProgressWatch* progress = nullptr;   // the job's, counting what the OS accepted; may be none
   TcpConnection* tcp = nullptr;        // kind Tcp
   os::SpoolerPort* spooler = nullptr;  // kind Spooler
   void* printer = nullptr;             // kind Spooler: the open printer handle
@@ -29,7 +32,7 @@ struct OutputChannel {
   int failure = 0;                     // first write failure; every later write returns it
 };
 
-// Returns 0 or the channel's error code (6 TCP, 7 spooler, 1 file).
+// Returns 0 or the channel's error code (kTcpFailed, kSpoolerFailed, kFileFailed).
 using ChannelWrite = int (*)(OutputChannel& channel, const uint8_t* bytes, size_t length);
 
 int TcpWrite(OutputChannel& channel, const uint8_t* bytes, size_t length);

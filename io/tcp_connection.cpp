@@ -1,4 +1,4 @@
-#include "jobs/tcp_connection.h"
+#include "io/tcp_connection.h"
 
 #include <new>
 

@@ -1,12 +1,12 @@
-#include "jobs/channel.h"
+#include "io/channel.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "jobs/progress_watch.h"
-#include "jobs/spooler_job.h"
-#include "jobs/tcp_connection.h"
+#include "io/progress_watch.h"
+#include "io/spooler_job.h"
+#include "io/tcp_connection.h"
 #include "os/file.h"
 #include "os/threads.h"
 #include "tests/support/fake_spooler.h"
@@ -28,12 +28,14 @@ struct Tcp {
     code = OpenTcpConnection("printer", "127.0.0.1", &connection, port);
     channel.kind = ChannelKind::Tcp;
     channel.tcp = connection;
+    channel.progress = &progress;
   }
   ~Tcp() {
     if (connection) CloseTcpConnection(connection);
   }
   int code;
   TcpConnection* connection = nullptr;
+  ProgressWatch progress;
   OutputChannel channel;
 };
 
@@ -43,14 +45,13 @@ TEST(TcpChannel, DeliversEveryByteToASlowReader) {
   {
     Tcp tcp(peer.port());
     ASSERT_EQ(tcp.code, 0);
-    progressWatch().byteCounter = 0;
     // Small pieces, as the builders write them.
     for (size_t at = 0; at < data.size(); at += 16)
       ASSERT_EQ(TcpWrite(tcp.channel, reinterpret_cast<const uint8_t*>(data.data()) + at,
                          std::min<size_t>(16, data.size() - at)),
                 0);
     ASSERT_EQ(FlushChannel(tcp.channel), 0);
-    EXPECT_EQ(progressWatch().byteCounter.load(), data.size());
+    EXPECT_EQ(tcp.progress.byteCounter.load(), data.size());
   }
   EXPECT_EQ(peer.Received(), data);
 }
@@ -82,15 +83,15 @@ TEST(TcpChannel, AbortEndsAStalledWrite) {
   });
   // Wait until the peer's window is full and the counter stands still.
   uint64_t seen = ~0ull;
-  while (progressWatch().byteCounter.load() != seen) {
-    seen = progressWatch().byteCounter.load();
+  while (tcp.progress.byteCounter.load() != seen) {
+    seen = tcp.progress.byteCounter.load();
     os::SleepMs(300);
   }
   const uint64_t start = os::TickCountMs();
   {
-    os::MutexLock hold(progressWatch().lock);
-    ASSERT_EQ(progressWatch().abortableConnection, tcp.connection);
-    AbortTcpConnection(*progressWatch().abortableConnection);
+    os::MutexLock hold(tcp.progress.lock);
+    ASSERT_EQ(tcp.progress.abortableConnection, tcp.connection);
+    AbortTcpConnection(*tcp.progress.abortableConnection);
   }
   writer.Join();
   EXPECT_LT(MsSince(start), 1000);  // one 200 ms wait, with room for a loaded machine

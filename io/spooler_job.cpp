@@ -1,4 +1,4 @@
-#include "jobs/spooler_job.h"
+#include "io/spooler_job.h"
 
 namespace gc {
 

@@ -1,7 +1,8 @@
-#include "jobs/channel.h"
+#include "io/channel.h"
 
-#include "jobs/progress_watch.h"
-#include "jobs/tcp_connection.h"
+#include "io/progress_watch.h"
+#include "io/result_codes.h"
+#include "io/tcp_connection.h"
 #include "os/file.h"
 #include "os/spooler.h"
 
@@ -12,24 +13,29 @@ namespace {
 constexpr size_t kTcpChunk = 1024 * 1024;
 
 int DeliverTcp(OutputChannel& ch, const uint8_t* bytes, size_t length) {
-  ProgressWatch& watch = progressWatch();
-  {
-    os::MutexLock hold(watch.lock);
-    watch.abortableConnection = ch.tcp;
+  std::atomic<uint64_t>* counter = nullptr;
+  if (ProgressWatch* watch = ch.progress) {
+    os::MutexLock hold(watch->lock);
+    watch->abortableConnection = ch.tcp;
+    counter = &watch->byteCounter;
   }
   for (size_t at = 0; at < length; at += kTcpChunk) {
     size_t chunk = length - at < kTcpChunk ? length - at : kTcpChunk;
-    if (SendAll(*ch.tcp, bytes + at, chunk, &watch.byteCounter).code != 0) return 6;
+    if (SendAll(*ch.tcp, bytes + at, chunk, counter).code != 0) return kTcpFailed;
   }
   return 0;
+}
+
+void Count(OutputChannel& ch, uint64_t bytes) {
+  if (ch.progress) ch.progress->byteCounter.fetch_add(bytes);
 }
 
 int DeliverSpooler(OutputChannel& ch, const uint8_t* bytes, size_t length) {
   for (size_t at = 0; at < length;) {
     uint32_t piece = length - at > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<uint32_t>(length - at);
     uint32_t written = 0;
-    if (!ch.spooler->Write(ch.printer, bytes + at, piece, &written) || written != piece) return 7;
-    progressWatch().byteCounter.fetch_add(piece);
+    if (!ch.spooler->Write(ch.printer, bytes + at, piece, &written) || written != piece) return kSpoolerFailed;
+    Count(ch, piece);
     at += piece;
   }
   return 0;
@@ -38,21 +44,21 @@ int DeliverSpooler(OutputChannel& ch, const uint8_t* bytes, size_t length) {
 int DeliverFile(OutputChannel& ch, const uint8_t* bytes, size_t length) {
   size_t written = 0;
   bool ok = ch.file->Write(bytes, length, &written);
-  progressWatch().byteCounter.fetch_add(written);
-  return ok ? 0 : 1;
+  Count(ch, written);
+  return ok ? kStreamOk : kFileFailed;
 }
 
 int Deliver(OutputChannel& ch, const uint8_t* bytes, size_t length) {
   int code = 0;
   switch (ch.kind) {
     case ChannelKind::Tcp:
-      code = ch.tcp ? DeliverTcp(ch, bytes, length) : 6;
+      code = ch.tcp ? DeliverTcp(ch, bytes, length) : kTcpFailed;
       break;
     case ChannelKind::Spooler:
-      code = ch.spooler ? DeliverSpooler(ch, bytes, length) : 7;
+      code = ch.spooler ? DeliverSpooler(ch, bytes, length) : kSpoolerFailed;
       break;
     case ChannelKind::File:
-      code = ch.file ? DeliverFile(ch, bytes, length) : 1;
+      code = ch.file ? DeliverFile(ch, bytes, length) : kFileFailed;
       break;
   }
   if (code != 0) ch.failure = code;
@@ -98,11 +104,6 @@ int FlushChannel(OutputChannel& ch) {
   int code = Deliver(ch, ch.pending.data(), ch.pending.size());
   ch.pending.clear();
   return code;
-}
-
-ProgressWatch& progressWatch() {
-  static ProgressWatch watch;
-  return watch;
 }
 
 }  // namespace gc

@@ -1,9 +1,12 @@
-// What the job thread and the progress dialog share.
+// What a job's thread and whoever watches it (the progress dialog, the
+// command line's progress line) share. A job owns one; each channel of the job
+// reports into it.
 #pragma once
 #include <atomic>
 #include <cstdint>
-#include "os/threads.h"
 #include <string>
+
+#include "os/threads.h"
 
 namespace gc {
 
@@ -18,7 +21,5 @@ struct ProgressWatch {
   std::string currentPrinter;                    // under lock, for progress displays
   os::Mutex lock;
 };
-
-ProgressWatch& progressWatch();
 
 }  // namespace gc

@@ -2,7 +2,7 @@
 #pragma once
 #include <string>
 
-#include "jobs/channel.h"
+#include "io/channel.h"
 #include "os/spooler.h"
 
 namespace gc {
