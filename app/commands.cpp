@@ -34,7 +34,7 @@ int LoadRegistrySettings(MainWindow& window) {
   if (!registry) return -2;
   WindowUi ui(window.dialog);
   RegistrySettings settings(*registry, ui);
-  return settings.LoadRegistrySettings(window.networkPrinters);
+  return settings.LoadRegistrySettings(window.networkPrinters, program().items);
 }
 
 void FillPrinterList(MainWindow& window) {

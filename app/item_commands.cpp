@@ -40,7 +40,7 @@ bool FolderExists(const std::string& folder) {
 // The open dialog starts in the folder of the last added file while it
 // exists, else in the user's documents.
 std::string StartFolder() {
-  std::string& last = itemState().lastItemFolder;
+  std::string& last = program().items.lastItemFolder;
   if (!last.empty() && !FolderExists(last)) last.clear();
   if (!last.empty()) return last;
   char documents[MAX_PATH] = "";
@@ -94,7 +94,7 @@ void AddToList(MainWindow& window) {
   if (!AskItemPath(window, &path)) return;
 
   DownloadItem item;
-  if (RecognizeItem(path, window.items, ui, item) != 0) return;
+  if (RecognizeItem(path, window.items, ui, item, program().items) != 0) return;
   if (!RunAddToListDialog(window, item)) return;
 
   FillItemTexts(item);
@@ -102,7 +102,7 @@ void AddToList(MainWindow& window) {
   AppendItemRow(window, item);
   ApplyButtonRules(window, WindowEvent::ItemAdded);
   const size_t slash = item.filePath.find_last_of('\\');
-  itemState().lastItemFolder = slash == std::string::npos ? "" : item.filePath.substr(0, slash);
+  program().items.lastItemFolder = slash == std::string::npos ? "" : item.filePath.substr(0, slash);
 }
 
 void RemoveFromList(MainWindow& window) {

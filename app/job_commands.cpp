@@ -7,7 +7,6 @@
 #include "app/commands.h"
 #include "app/file_dialog.h"
 #include "app/main_window.h"
-#include "app/mapped_file.h"
 #include "app/program.h"
 #include "app/progress_dialog.h"
 #include "app/test_macro_dialog.h"
@@ -16,6 +15,7 @@
 #include "jobs/download_rules.h"
 #include "jobs/job_runner.h"
 #include "jobs/streams.h"
+#include "os/file_bytes.h"
 #include "os/registry.h"
 #include "os/spooler.h"
 #include "printers/network_printers.h"
@@ -63,6 +63,7 @@ Selection SelectedPrinters(const MainWindow& window) {
 bool PrepareJob(const Selection& selection, os::Ui& ui, JobContext& job) {
   job.ui = &ui;
   job.progress = &program().progress;
+  job.items = &program().items;
   job.spooler = os::SystemSpooler();
   if (selection.error) {
     ui.ShowMessage(kMsgNoPrinterSelected);
@@ -154,12 +155,17 @@ void TestMacro(MainWindow& window) {
 void DownloadFile(MainWindow& window) {
   std::string path;
   if (!AskPrnFile(window, false, &path)) return;
-  MappedFile file;
-  if (!file.Open(path)) {
-    WindowUi(nullptr).ShowSystemError(static_cast<int>(GetLastError()));
+  os::FileBytes file;
+  int error = 0;
+  if (file.Open(path.c_str(), false, 0xFFFFFFFFu) != os::FileBytes::Status::Ok)
+    error = file.systemError();
+  else if (file.bytes().empty())
+    error = ERROR_FILE_INVALID;  // the system would show a success text for nothing at all
+  if (error != 0) {
+    WindowUi(nullptr).ShowSystemError(error);
     return;
   }
-  RunSendJob(window, file.bytes(), file.size());
+  RunSendJob(window, file.bytes().data(), file.bytes().size());
 }
 
 void DeleteAllResources(MainWindow& window) {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "io/progress_watch.h"
+#include "items/download_item.h"
 #include "usblib/usb_api.h"
 
 namespace gc::app {
@@ -25,6 +26,9 @@ struct Program {
   // The one progress record of the program's jobs: the worker writes it,
   // the progress dialog watches it.
   ProgressWatch progress;
+  // The item commands' values: the last font and macro IDs, the last item
+  // folder, what the last recognition and the last font download found.
+  ItemState items;
   HINSTANCE instance = nullptr;
   HMODULE resources = nullptr;  // the resource library once loaded, else the program itself
   std::string title;            // caption of every message box (UTF-8)

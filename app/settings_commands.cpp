@@ -12,6 +12,7 @@
 #include "app/item_commands.h"
 #include "app/main_window.h"
 #include "app/window_ui.h"
+#include "app/program.h"
 #include "items/settings_file.h"
 #include "resources/messages.h"
 
@@ -39,7 +40,7 @@ void ExportSettings(MainWindow& window) {
   std::string path;
   if (!AskSettingPath(window, true, &path)) return;
   WindowUi ui(window.dialog);
-  gc::ExportSettings(path, window.items, itemState().lastItemFolder, ui);
+  gc::ExportSettings(path, window.items, program().items.lastItemFolder, ui);
 }
 
 void ImportSettings(MainWindow& window) {
@@ -54,7 +55,7 @@ void ImportSettings(MainWindow& window) {
   }
   // Items read before a failing line stay: the rows follow whatever was read.
   const size_t before = window.items.size();
-  gc::ImportSettings(path, window.items, itemState().lastItemFolder, ui);
+  gc::ImportSettings(path, window.items, program().items.lastItemFolder, ui);
   for (auto it = std::next(window.items.begin(), static_cast<long>(before));
        it != window.items.end(); ++it)
     AppendItemRow(window, *it);

@@ -79,16 +79,14 @@ double Seconds(std::chrono::steady_clock::time_point t) {
 int main() {
   const int mb = 64;
   std::string font = SyntheticFont(mb);
-  std::string path = "/tmp/gc-bench-font.sfp";
-  std::ofstream(path, std::ios::binary)
-      .write(font.data(), static_cast<std::streamsize>(font.size()));
+  ByteView bytes(reinterpret_cast<const uint8_t*>(font.data()), font.size());
   double size = static_cast<double>(font.size()) / (1 << 20);
 
   // Measure pass.
   {
-    File f = File::OpenRead(path.c_str(), true);
+    ScanContext scan;
     auto t = std::chrono::steady_clock::now();
-    MeasureFile(scanContext(), f);
+    MeasureBytes(scan, bytes);
     std::printf("scanner measure: %.1f MB in %.3f s = %.0f MB/s\n", size, Seconds(t),
                 size / Seconds(t));
   }
@@ -100,7 +98,7 @@ int main() {
     ch.file = &out;
     long before = SyscallWrites();
     auto t = std::chrono::steady_clock::now();
-    WritePclFontItem(FileWrite, ch, path.c_str(), "Bench", 1);
+    WritePclFontItem(FileWrite, ch, bytes, "Bench", 1);
     FlushChannel(ch);
     double s = Seconds(t);
     std::printf("font download to a file: %.0f MB/s (measure + emit), %.1f write calls per MB\n",
@@ -112,7 +110,7 @@ int main() {
     ch.kind = ChannelKind::Spooler;
     ch.spooler = &spooler;
     ch.printer = &spooler;
-    WritePclFontItem(SpoolerWrite, ch, path.c_str(), "Bench", 1);
+    WritePclFontItem(SpoolerWrite, ch, bytes, "Bench", 1);
     FlushChannel(ch);
     std::printf("font download to a spooler: %.1f WritePrinter calls per MB\n",
                 spooler.writes / size);
@@ -126,7 +124,7 @@ int main() {
       ch.kind = ChannelKind::Tcp;
       ch.tcp = c;
       auto t = std::chrono::steady_clock::now();
-      WritePclFontItem(TcpWrite, ch, path.c_str(), "Bench", 1);
+      WritePclFontItem(TcpWrite, ch, bytes, "Bench", 1);
       FlushChannel(ch);
       double s = Seconds(t);
       std::printf("font download over loopback TCP: %.0f MB/s, %.1f send calls per MB\n", size / s,
@@ -134,7 +132,6 @@ int main() {
       CloseTcpConnection(c);
     }
   }
-  std::remove(path.c_str());
   std::remove("/tmp/gc-bench-out.prn");
   return 0;
 }

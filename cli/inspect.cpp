@@ -5,9 +5,9 @@
 #include <string_view>
 
 #include "items/recognize.h"
-#include "jobs/streams.h"
-#include "os/file.h"
+#include "os/file_bytes.h"
 #include "pcl/font_descriptor.h"
+#include "pcl/probe.h"
 #include "sample/font_sample.h"
 #include "truetype/convert.h"
 #include "truetype/font_kind.h"
@@ -18,20 +18,6 @@ namespace gc::cli {
 namespace {
 
 constexpr std::string_view kUel = "\x1b%-12345X";
-
-bool ReadWhole(const std::string& path, std::string* bytes) {
-  File f = File::OpenRead(path.c_str(), false);
-  uint64_t size = 0;
-  if (!f.IsOpen() || !f.Size(&size) || size > (1ull << 31)) return false;
-  bytes->resize(static_cast<size_t>(size));
-  size_t got = 0;
-  while (got < bytes->size()) {
-    long long n = f.Read(bytes->data() + got, bytes->size() - got);
-    if (n <= 0) return false;
-    got += static_cast<size_t>(n);
-  }
-  return true;
-}
 
 // The value of KEY=... in a PJL line: a quoted text or a number.
 std::string PjlValue(std::string_view line, std::string_view key) {
@@ -121,29 +107,23 @@ void ListFaces(const std::string& path, ByteView file) {
               path.c_str(), faces);
   for (uint32_t face = 0; face < faces; ++face) {
     char name[201] = {};
-    int n = ReadTrueTypeFontName(path.c_str(), name, sizeof name, face);
+    int format;
+    int n = ReadTrueTypeFontName(file, name, sizeof name, face, &format);
     std::printf("  face %u: %s\n", face, n >= 0 ? name : "(not a TrueType face)");
   }
 }
 
-int Discard(OutputChannel&, const uint8_t*, size_t) {
-  return 0;
-}
-
-// Converts without sending, for the descriptor the printer would receive.
-bool DescribeConversion(const DownloadItem& item) {
-  OutputChannel nowhere;
-  QuietUi quiet;
-  downloadSizeTotal() = 0;
-  if (ConvertTrueTypeFont(&quiet, Discard, nowhere, item.filePath.c_str(),
-                          item.downloadName.c_str(), item.controlId, item.face) != 0) {
+// Plans the conversion, for the descriptor and size the printer would receive.
+bool DescribeConversion(ByteView file, const DownloadItem& item, FontDescriptorRecord* d) {
+  TrueTypeSoftFont font;
+  if (font.Plan(file, item.face, item.downloadName.c_str(), item.controlId) != 0) {
     std::printf("  cannot be converted: its tables do not fit the PCL font format\n");
     return false;
   }
-  const FontDescriptorRecord& d = fontState().lastFontDescriptor;
+  *d = font.descriptor();
   std::printf("  sent as a PCL TrueType soft font: header format %d, %s, %s, %u bytes on disk\n",
-              d.U8(fd::kHeaderFormat), d.U8(fd::kFontType) == 11 ? "unbound" : "bound",
-              d.U8(fd::kSpacing) ? "proportional" : "fixed pitch", downloadSizeTotal());
+              d->U8(fd::kHeaderFormat), d->U8(fd::kFontType) == 11 ? "unbound" : "bound",
+              d->U8(fd::kSpacing) ? "proportional" : "fixed pitch", font.payloadSize());
   return true;
 }
 
@@ -179,16 +159,16 @@ void PrintSelection(const DownloadItem& item, const FontDescriptorRecord& d) {
 }  // namespace
 
 int Inspect(const std::string& path, const InspectOptions& options) {
-  std::string bytes;
-  if (!ReadWhole(path, &bytes)) {
+  os::FileBytes file;
+  if (file.Open(path.c_str(), false) != os::FileBytes::Status::Ok) {
     std::fprintf(stderr, "glyphcast: cannot read %s\n", path.c_str());
     return 1;
   }
-  std::string_view s = bytes;
+  ByteView all = file.bytes();
+  std::string_view s(reinterpret_cast<const char*>(all.data()), all.size());
   if (s.substr(0, kUel.size()) == kUel || s.substr(0, 4) == "@PJL") return InspectStream(path, s);
 
-  ByteView all(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
-  FontFileKind kind = IdentifyFontFile(all, bytes.size());
+  FontFileKind kind = IdentifyFontFile(all, all.size());
   if (kind == FontFileKind::Collection) ListFaces(path, all);
   if (kind == FontFileKind::Collection && options.face >= FaceCount(all)) {
     std::printf("%s: no face %u\n", path.c_str(), options.face);
@@ -198,8 +178,9 @@ int Inspect(const std::string& path, const InspectOptions& options) {
   // What adding the file to the list would make of it.
   ItemList none;
   DownloadItem item;
+  ItemState state;
   QuietUi quiet;
-  if (RecognizeItem(path, none, quiet, item, options.face) != 0) {
+  if (RecognizeItem(path, none, quiet, item, state, options.face) != 0) {
     std::printf("%s: %s that cannot be converted: only fonts with TrueType outlines and a cmap "
                 "subtable of format 0, 4 or 6 can\n",
                 path.c_str(), kind == FontFileKind::NotAFont ? "a file" : FontKindName(kind));
@@ -208,31 +189,32 @@ int Inspect(const std::string& path, const InspectOptions& options) {
   if (options.name) item.downloadName = *options.name;
   if (options.id) item.controlId = *options.id;
 
-  char name[201] = {};
-  FontState& fonts = fontState();
+  FontDescriptorRecord descriptor;
   switch (static_cast<ResourceType>(item.resourceType)) {
     case ResourceType::TrueTypeFont: {
-      ReadTrueTypeFontName(path.c_str(), name, sizeof name, options.face);
-      std::printf("%s: TrueType font \"%s\" (cmap format %d)\n", path.c_str(), name,
-                  lastCmapFormat());
-      if (!DescribeConversion(item)) return 1;
+      char name[201] = {};
+      int format = 0;
+      ReadTrueTypeFontName(all, name, sizeof name, options.face, &format);
+      std::printf("%s: TrueType font \"%s\" (cmap format %d)\n", path.c_str(), name, format);
+      if (!DescribeConversion(all, item, &descriptor)) return 1;
       break;
     }
-    case ResourceType::PclFont:
-      std::printf("%s: pure PCL5 soft font \"%.16s\" (header format %d)", path.c_str(),
-                  reinterpret_cast<const char*>(fonts.lastFontDescriptor.bytes + fd::kFontName),
-                  fonts.lastFontDescriptor.U8(fd::kHeaderFormat));
-      if (fonts.scannedFontIdSeen) std::printf(", font ID command %d", fonts.scannedFontId);
+    case ResourceType::PclFont: {
+      PclFontProbe probe = ProbeFontName(all);
+      descriptor = probe.descriptor;
+      std::printf("%s: pure PCL5 soft font \"%s\" (header format %d)", path.c_str(),
+                  probe.name.c_str(), descriptor.U8(fd::kHeaderFormat));
+      if (probe.fontIdSeen) std::printf(", font ID command %d", probe.fontId);
       std::printf("\n");
       break;
+    }
     default:
-      std::printf("%s: PCL5 macro (not a pure soft font), %zu bytes\n", path.c_str(),
-                  bytes.size());
+      std::printf("%s: PCL5 macro (not a pure soft font), %zu bytes\n", path.c_str(), all.size());
       std::printf("Once stored as %s with macro ID %d, run it with ESC&f%dY ESC&f2X\n",
                   item.downloadName.c_str(), item.controlId, item.controlId);
       return 0;
   }
-  PrintSelection(item, fonts.lastFontDescriptor);
+  PrintSelection(item, descriptor);
   return 0;
 }
 

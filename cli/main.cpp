@@ -19,6 +19,7 @@
 #include "jobs/job_runner.h"
 #include "jobs/streams.h"
 #include "os/file.h"
+#include "os/file_bytes.h"
 #include "os/spooler.h"
 #include "printers/snmp.h"
 #include "resources/version.h"
@@ -127,11 +128,20 @@ bool ParseFace(const Args& a, uint32_t* face) {
   return true;
 }
 
+// What kind of font file `path` is, and its faces; false when it cannot be read.
+bool FontFileAt(const std::string& path, FontFileKind* kind, uint32_t* faces) {
+  os::FileBytes file;
+  if (file.Open(path.c_str(), false) != os::FileBytes::Status::Ok) return false;
+  *kind = IdentifyFontFile(file.bytes(), file.bytes().size());
+  *faces = FaceCount(file.bytes());
+  return true;
+}
+
 // A face other than the first exists only in a collection that has it.
 int CheckFace(const std::string& path, uint32_t face) {
   FontFileKind kind;
   uint32_t faces = 0;
-  if (face == 0 || !IdentifyFontFileAt(path.c_str(), &kind, &faces)) return kExitOk;
+  if (face == 0 || !FontFileAt(path, &kind, &faces)) return kExitOk;
   if (kind != FontFileKind::Collection) {
     std::fprintf(stderr, "glyphcast: %s: --face %u: not a font collection\n", path.c_str(), face);
     return kExitFailed;
@@ -148,7 +158,7 @@ int CheckFace(const std::string& path, uint32_t face) {
 void ExplainRefusal(const std::string& path) {
   FontFileKind kind;
   uint32_t faces;
-  if (!IdentifyFontFileAt(path.c_str(), &kind, &faces) || kind == FontFileKind::NotAFont) return;
+  if (!FontFileAt(path, &kind, &faces) || kind == FontFileKind::NotAFont) return;
   std::fprintf(stderr,
                "glyphcast: %s is %s; only fonts with TrueType outlines (cmap format 0, 4 or 6) "
                "can be converted\n",
@@ -157,11 +167,11 @@ void ExplainRefusal(const std::string& path) {
 
 // Items from a setting file (--list) or from the files, proposed and checked
 // as the add-to-list dialog checks them.
-int BuildItems(const Args& a, ConsoleUi& ui, ItemList& items) {
+int BuildItems(const Args& a, ConsoleUi& ui, ItemList& items, ItemState& state) {
   if (a.list) {
     if (!a.files.empty() || a.name || a.id || a.type || a.face)
       return Usage("--list takes no FILE and no item options");
-    return ImportSettings(*a.list, items, itemState().lastItemFolder, ui) ? kExitFailed : kExitOk;
+    return ImportSettings(*a.list, items, state.lastItemFolder, ui) ? kExitFailed : kExitOk;
   }
   if (a.files.empty()) return Usage("no item file given");
   if ((a.name || a.id) && a.files.size() > 1) return Usage("--name and --id take a single FILE");
@@ -171,7 +181,7 @@ int BuildItems(const Args& a, ConsoleUi& ui, ItemList& items) {
   for (const std::string& path : a.files) {
     if (int rc = CheckFace(path, face)) return rc;
     DownloadItem item;
-    if (RecognizeItem(path, items, ui, item, face) != 0) {
+    if (RecognizeItem(path, items, ui, item, state, face) != 0) {
       ExplainRefusal(path);
       return kExitFailed;
     }
@@ -209,7 +219,7 @@ int BuildItems(const Args& a, ConsoleUi& ui, ItemList& items) {
     FillItemTexts(item);
     items.push_back(item);
     size_t slash = path.find_last_of("\\/");
-    itemState().lastItemFolder = slash == std::string::npos ? "" : path.substr(0, slash);
+    state.lastItemFolder = slash == std::string::npos ? "" : path.substr(0, slash);
   }
   return kExitOk;
 }
@@ -270,9 +280,11 @@ int Finish(const JobOutcome& outcome) {
 int Run(const Args& a) {
   ConsoleUi ui;
   ProgressWatch progress;
+  ItemState state;  // the run's own: IDs start as the program's do without a registry
   JobContext job;
   job.ui = &ui;
   job.progress = &progress;
+  job.items = &state;
   job.spooler = os::SystemSpooler();
 
   if (a.command == "inspect") {
@@ -300,13 +312,13 @@ int Run(const Args& a) {
     // A setting file names files, not faces.
     if (a.face && *a.face != "0") return Usage("a setting file cannot hold a collection's face");
     ItemList items;
-    if (int rc = BuildItems(a, ui, items)) return rc;
-    return ExportSettings(a.output, items, itemState().lastItemFolder, ui) ? kExitFailed : kExitOk;
+    if (int rc = BuildItems(a, ui, items, state)) return rc;
+    return ExportSettings(a.output, items, state.lastItemFolder, ui) ? kExitFailed : kExitOk;
   }
   if (a.command == "export") {
     if (a.output.empty()) return Usage("export needs -o OUT.prn (- for standard output)");
     ItemList items;
-    if (int rc = BuildItems(a, ui, items)) return rc;
+    if (int rc = BuildItems(a, ui, items, state)) return rc;
     if (a.output == "-") {
       File out = File::StandardOutput();
       return ExportItemsTo(job, items, out) ? kExitFailed : kExitOk;
@@ -324,7 +336,7 @@ int Run(const Args& a) {
       if (n == 0 && ui.ShowMessage(kMsgNoSampleAtZero, os::Buttons::OkCancel) != os::Answer::Ok) return kExitOk;
       job.charsPerLine = n;
     }
-    if (int rc = BuildItems(a, ui, items)) return rc;
+    if (int rc = BuildItems(a, ui, items, state)) return rc;
     return Finish(RunWithProgress(progress, [&] { return DownloadToPrinters(job, printers, items); }, a.quiet));
   }
   if (a.command == "delete-all") {

@@ -4,9 +4,12 @@
 #include <list>
 #include <string>
 
-#include "jobs/streams.h"
+#include "pcl/font_descriptor.h"
 
 namespace gc {
+
+// What a file is sent as; the values are stored in setting files.
+enum class ResourceType : int { PclMacro = 0, PostScriptFont = 1, PclFont = 2, TrueTypeFont = 3 };
 
 inline constexpr int kMaxControlId = 32767;
 inline constexpr size_t kMaxDownloadName = 100;
@@ -29,13 +32,19 @@ using ItemList = std::list<DownloadItem>;
 // own; PostScript fonts share with nobody.
 bool SameIdSpace(int a, int b);
 
-// Program-wide IDs that seed proposals; -1 until the registry supplies them.
+// What the item commands keep between calls; the program keeps one set and
+// hands it to the engine. The last IDs seed proposals (-1 until the registry
+// supplies them) and are set by each download; the rest is what the last
+// recognition and the last font download found.
 struct ItemState {
   int lastFontId = -1;
   int lastMacroId = -1;
   std::string lastItemFolder;
+  int scannedFontIdSeen = 0;
+  int scannedFontId = -1;
+  int lastCmapFormat = 0;
+  FontDescriptorRecord lastFontDescriptor;
 };
-ItemState& itemState();
 
 // The "Resource type" column text by type (string ids 128, 129, 127, 127).
 int TypeTextId(int resourceType);

@@ -18,11 +18,6 @@ bool SameIdSpace(int a, int b) {
          b == static_cast<int>(ResourceType::PclMacro);
 }
 
-ItemState& itemState() {
-  static ItemState state;
-  return state;
-}
-
 int TypeTextId(int resourceType) {
   switch (resourceType) {
     case 0:

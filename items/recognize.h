@@ -12,8 +12,10 @@ namespace gc {
 // is read at face `face`. Returns 0, or -1 after showing message 158 for a
 // font file that cannot be used: font files that cannot be converted are
 // refused, never taken for macros.
+// `state` gives the last IDs and takes what the recognition found (the file's
+// own font ID, the cmap format).
 int RecognizeItem(const std::string& path, const ItemList& items, os::Ui& ui, DownloadItem& item,
-                  uint32_t face = 0);
+                  ItemState& state, uint32_t face = 0);
 
 // Fills the column texts from the final type and ID.
 void FillItemTexts(DownloadItem& item);

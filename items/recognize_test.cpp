@@ -28,6 +28,7 @@ TEST(RecognizeItem, KindOfEachFile) {
       {fonts + "format6.ttf", 0, ResourceType::TrueTypeFont},
       {fonts + "format12.ttf", -1, {}},                // a subtable the writer does not convert
       {fonts + "empty.ttf", -1, {}},                   // cannot be read as a font at all
+      {fonts + "no_such_file.ttf", -1, {}},            // cannot be opened
       {fonts + "collection.ttc", 0, ResourceType::TrueTypeFont},  // its first face
       {fonts + "cff.otf", -1, {}},                     // PostScript outlines
       {fonts + "web.woff", -1, {}},
@@ -43,7 +44,8 @@ TEST(RecognizeItem, KindOfEachFile) {
     SCOPED_TRACE(c.path);
     test::RecordingUi ui;
     DownloadItem item;
-    EXPECT_EQ(RecognizeItem(c.path, ItemList{}, ui, item), c.result);
+    ItemState state;
+    EXPECT_EQ(RecognizeItem(c.path, ItemList{}, ui, item, state), c.result);
     if (c.result == 0) {
       EXPECT_EQ(item.resourceType, static_cast<int>(c.type));
       EXPECT_TRUE(ui.shown.empty());
@@ -59,10 +61,12 @@ TEST(RecognizeItem, FaceOfACollection) {
   const std::string collection = std::string(GC_TEST_FONTS) + "/collection.ttc";
   test::RecordingUi ui;
   DownloadItem item;
-  ASSERT_EQ(RecognizeItem(collection, ItemList{}, ui, item, 1), 0);
+  ItemState state;
+  ASSERT_EQ(RecognizeItem(collection, ItemList{}, ui, item, state, 1), 0);
+  EXPECT_EQ(state.lastCmapFormat, 4);
   EXPECT_EQ(item.resourceType, static_cast<int>(ResourceType::TrueTypeFont));
   EXPECT_EQ(item.face, 1u);
-  EXPECT_EQ(RecognizeItem(collection, ItemList{}, ui, item, 2), -1);
+  EXPECT_EQ(RecognizeItem(collection, ItemList{}, ui, item, state, 2), -1);
   EXPECT_EQ(ui.shown, std::vector<std::string>{"The font file is not supported format."});
 }
 
@@ -79,7 +83,10 @@ TEST(RecognizeItem, FontIdOverlapMessage) {
   ItemList items = {taken};
   test::RecordingUi ui;
   DownloadItem item;
-  ASSERT_EQ(RecognizeItem(font, items, ui, item), 0);
+  ItemState state;
+  ASSERT_EQ(RecognizeItem(font, items, ui, item, state), 0);
+  EXPECT_EQ(state.scannedFontIdSeen, 1);
+  EXPECT_EQ(state.scannedFontId, 5);
   EXPECT_EQ(item.controlId, 6);
   EXPECT_EQ(ui.shown, std::vector<std::string>{
                           "ID 5 specified by the Font ID command overlaps.\nDefault ID is changed "
@@ -87,7 +94,7 @@ TEST(RecognizeItem, FontIdOverlapMessage) {
 
   SetMessageSource([](int id) -> const char* { return id == 143 ? nullptr : BuiltinMessageText(id); });
   test::RecordingUi missing;
-  EXPECT_EQ(RecognizeItem(font, items, missing, item), -1);
+  EXPECT_EQ(RecognizeItem(font, items, missing, item, state), -1);
   SetMessageSource(nullptr);
   EXPECT_EQ(missing.shown, std::vector<std::string>{kResourceLoadFailure});
 }

@@ -79,7 +79,7 @@ long RegistrySettings::ReadString(os::RegKey key, const std::string& name, size_
   return os::kRegOk;
 }
 
-int RegistrySettings::LoadValues(NetworkPrinterList& printers) {
+int RegistrySettings::LoadValues(NetworkPrinterList& printers, ItemState& ids) {
   int n = 1;
   for (;; ++n) {
     std::string ip, name;
@@ -102,7 +102,6 @@ int RegistrySettings::LoadValues(NetworkPrinterList& printers) {
       return -4;
     }
   }
-  ItemState& ids = itemState();
   for (auto [value, target] : {std::pair{"FONT", &ids.lastFontId}, {"MACRO", &ids.lastMacroId}}) {
     uint32_t number = 0, size = 4;
     int type = 0;
@@ -114,10 +113,9 @@ int RegistrySettings::LoadValues(NetworkPrinterList& printers) {
   return 0;
 }
 
-int RegistrySettings::LoadRegistrySettings(NetworkPrinterList& printers) {
+int RegistrySettings::LoadRegistrySettings(NetworkPrinterList& printers, ItemState& ids) {
   FreeNetworkPrinters(printers);
   CloseSettingsKeys();
-  ItemState& ids = itemState();
   ids.lastFontId = ids.lastMacroId = -1;
   for (int id : {kMsgNetPrefix, kMsgParallelPort, kMsgUsbPrefix}) {
     if (!MessageText(id)) {
@@ -134,7 +132,7 @@ int RegistrySettings::LoadRegistrySettings(NetworkPrinterList& printers) {
   reg_.CloseKey(machineProduct);
 
   int result = OpenSettingsKeys(1);
-  if (result == 0) result = LoadValues(printers);
+  if (result == 0) result = LoadValues(printers, ids);
   if (CloseSettingsKeys() != 0) result = -1;
 
   if (result == -3) {

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "items/download_item.h"
 #include "os/registry.h"
 #include "os/ui.h"
 #include "printers/network_printers.h"
@@ -19,8 +20,8 @@ class RegistrySettings {
   // -1 when any close failed.
   int CloseSettingsKeys();
   // 0 loaded, -2 registry not used, -3 reset (message 162), -1 broken
-  // (message 171), -4 out of memory. Sets lastFontId/lastMacroId.
-  int LoadRegistrySettings(NetworkPrinterList& printers);
+  // (message 171), -4 out of memory. Sets the last font and macro IDs of `ids`.
+  int LoadRegistrySettings(NetworkPrinterList& printers, ItemState& ids);
   // Rewrites both printer keys; message 171 on failure.
   void SaveNetworkPrinters(const NetworkPrinterList& printers);
   // "FONT" or "MACRO"; non-zero (after message 171) when it cannot be written.
@@ -29,7 +30,7 @@ class RegistrySettings {
   int registryEnabled = 1;
 
  private:
-  int LoadValues(NetworkPrinterList& printers);
+  int LoadValues(NetworkPrinterList& printers, ItemState& ids);
   long ReadString(os::RegKey key, const std::string& name, size_t capacity, std::string* text);
   bool Create(os::RegKey parent, const char* name, os::RegKey* key, int* disposition);
   bool DeleteSubKeys(std::initializer_list<const char*> names);

@@ -54,15 +54,18 @@ struct Outcome {
   int result;
   size_t printers;
   std::vector<std::string> messages;
+  ItemState ids;
 };
 
 Outcome Load(os::MemoryRegistry& reg) {
   RecordingUi ui;
   RegistrySettings settings(reg, ui);
   NetworkPrinterList printers;
-  int result = settings.LoadRegistrySettings(printers);
+  ItemState ids;
+  ids.lastFontId = ids.lastMacroId = 5;  // whatever was there before
+  int result = settings.LoadRegistrySettings(printers, ids);
   EXPECT_EQ(reg.openHandles(), 0);
-  return {result, CountOf(printers), ui.shown};
+  return {result, CountOf(printers), ui.shown, ids};
 }
 
 const std::string kReset = MessageText(162);
@@ -219,7 +222,7 @@ TEST(Registry, StoredStates) {
         EXPECT_TRUE(reg.HasKey(key)) << c.what;
         EXPECT_TRUE(reg.Values(key).empty()) << c.what;
       }
-      EXPECT_EQ(itemState().lastFontId, -1) << c.what;
+      EXPECT_EQ(o.ids.lastFontId, -1) << c.what;
     }
   }
 }
@@ -239,9 +242,10 @@ TEST(Registry, IdsLoadAndStore) {
   os::MemoryRegistry reg = Tree();
   reg.SetDword(kId, "FONT", 9);
   reg.SetDword(kId, "MACRO", 0);
-  EXPECT_EQ(Load(reg).result, 0);
-  EXPECT_EQ(itemState().lastFontId, 9);
-  EXPECT_EQ(itemState().lastMacroId, 0);
+  Outcome o = Load(reg);
+  EXPECT_EQ(o.result, 0);
+  EXPECT_EQ(o.ids.lastFontId, 9);
+  EXPECT_EQ(o.ids.lastMacroId, 0);
 
   RecordingUi ui;
   RegistrySettings settings(reg, ui);
@@ -279,7 +283,8 @@ TEST(Registry, SavingPrintersRewritesBothKeys) {
 
   NetworkPrinterList loaded;
   Save(settings, {{"P1", "10.1.1.1"}, {"P2", "10.1.1.2"}});
-  EXPECT_EQ(settings.LoadRegistrySettings(loaded), 0);
+  ItemState ids;
+  EXPECT_EQ(settings.LoadRegistrySettings(loaded, ids), 0);
   ASSERT_EQ(CountOf(loaded), 2u);
   EXPECT_EQ(At(loaded, 1)->printerName, "P2");
   EXPECT_EQ(At(loaded, 1)->ipAddress, "10.1.1.2");

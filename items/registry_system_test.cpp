@@ -37,9 +37,10 @@ TEST(SystemRegistry, PrintersSurviveAndAPartialTreeIsReset) {
 
   CountingUi ui;
   NetworkPrinterList printers;
+  ItemState ids;
   {
     RegistrySettings settings(*reg, ui);
-    EXPECT_EQ(settings.LoadRegistrySettings(printers), 0);  // first run creates the keys
+    EXPECT_EQ(settings.LoadRegistrySettings(printers, ids), 0);  // first run creates the keys
     NetworkPrinterList two;
     AppendNetworkPrinter(two, "Office3", "127.0.0.3");
     AppendNetworkPrinter(two, "BackOffice", "127.0.0.4");
@@ -48,11 +49,11 @@ TEST(SystemRegistry, PrintersSurviveAndAPartialTreeIsReset) {
   }
   {
     RegistrySettings settings(*reg, ui);
-    ASSERT_EQ(settings.LoadRegistrySettings(printers), 0);
+    ASSERT_EQ(settings.LoadRegistrySettings(printers, ids), 0);
     ASSERT_TRUE(printers.head() && printers.head()->next);
     EXPECT_EQ(printers.head()->next->printerName, "BackOffice");
     EXPECT_EQ(printers.head()->next->ipAddress, "127.0.0.4");
-    EXPECT_EQ(itemState().lastFontId, 41);
+    EXPECT_EQ(ids.lastFontId, 41);
   }
   EXPECT_TRUE(ui.shown.empty());
 
@@ -62,10 +63,10 @@ TEST(SystemRegistry, PrintersSurviveAndAPartialTreeIsReset) {
   reg->CloseKey(product);
   {
     RegistrySettings settings(*reg, ui);
-    EXPECT_EQ(settings.LoadRegistrySettings(printers), -3);
+    EXPECT_EQ(settings.LoadRegistrySettings(printers, ids), -3);
     EXPECT_TRUE(printers.empty());
     EXPECT_EQ(ui.shown, std::vector<std::string>{MessageText(162)});
-    EXPECT_EQ(settings.LoadRegistrySettings(printers), 0);  // the reset tree is whole again
+    EXPECT_EQ(settings.LoadRegistrySettings(printers, ids), 0);  // the reset tree is whole again
   }
   DeleteTree(*reg);
 }

@@ -5,10 +5,12 @@
 #include <new>
 #include <stdexcept>
 #include <string_view>
+#include <vector>
 
 #include "items/proposal.h"
 #include "items/recognize.h"
 #include "os/file.h"
+#include "os/file_bytes.h"
 #include "resources/messages.h"
 
 #ifdef _WIN32
@@ -22,10 +24,9 @@ namespace {
 constexpr size_t kNameLimit = 207, kIdLimit = 8, kTypeLimit = 32, kPathLimit = 259;
 
 #ifdef _WIN32
-constexpr int kEmptyFileError = ERROR_FILE_INVALID, kHugeFileError = ERROR_FILE_TOO_LARGE,
-              kNoMemoryError = ERROR_NOT_ENOUGH_MEMORY;
+constexpr int kEmptyFileError = ERROR_FILE_INVALID, kHugeFileError = ERROR_FILE_TOO_LARGE;
 #else
-constexpr int kEmptyFileError = EINVAL, kHugeFileError = EFBIG, kNoMemoryError = ENOMEM;
+constexpr int kEmptyFileError = EINVAL, kHugeFileError = EFBIG;
 #endif
 
 // Decimal text that prints back to itself, within [0, max].
@@ -43,24 +44,16 @@ bool PlainNumber(std::string_view text, size_t limit, int max, int* value) {
 }
 
 // Reads the whole file; on failure shows the system's text.
-bool ReadSettingFile(const std::string& path, os::Ui& ui, std::string* text) {
-  File f = File::OpenRead(path.c_str(), false);
-  uint64_t size = 0;
-  if (!f.IsOpen() || !f.Size(&size)) return ui.ShowSystemError(LastErrorCode()), false;
-  if (size == 0) return ui.ShowSystemError(kEmptyFileError), false;
-  if (size >> 32) return ui.ShowSystemError(kHugeFileError), false;
-  try {
-    text->resize(static_cast<size_t>(size));
-  } catch (const std::bad_alloc&) {
-    return ui.ShowSystemError(kNoMemoryError), false;
-  } catch (const std::length_error&) {  // more than a 32-bit build can address
-    return ui.ShowSystemError(kNoMemoryError), false;
+bool ReadSettingFile(const std::string& path, os::Ui& ui, os::FileBytes* file) {
+  switch (file->Open(path.c_str(), false, 0xFFFFFFFFu)) {
+    case os::FileBytes::Status::Ok:
+      break;
+    case os::FileBytes::Status::TooLarge:  // past 4 GiB, or more than memory holds
+      return ui.ShowSystemError(file->systemError() ? file->systemError() : kHugeFileError), false;
+    default:
+      return ui.ShowSystemError(file->systemError()), false;
   }
-  for (size_t got = 0; got < text->size();) {
-    long long n = f.Read(text->data() + got, text->size() - got);
-    if (n <= 0) return ui.ShowSystemError(LastErrorCode()), false;
-    got += static_cast<size_t>(n);
-  }
+  if (file->bytes().empty()) return ui.ShowSystemError(kEmptyFileError), false;
   return true;
 }
 
@@ -96,43 +89,64 @@ int ExportSettings(const std::string& path, const ItemList& items,
   return 0;
 }
 
+bool SplitSettingFile(std::string_view text, std::string* lastItemFolder,
+                      std::vector<std::string_view>* lines) {
+  size_t end = text.find('\n');
+  if (end == std::string_view::npos) return false;
+  *lastItemFolder = std::string(text.substr(0, end));
+  text.remove_prefix(end + 1);
+  lines->clear();
+  while (!text.empty()) {
+    end = text.find('\n');
+    if (end == std::string_view::npos) return false;
+    lines->push_back(text.substr(0, end));
+    text.remove_prefix(end + 1);
+  }
+  return true;
+}
+
+bool ParseSettingLine(std::string_view line, DownloadItem* item) {
+  size_t c1 = line.find(','), c2 = c1 == line.npos ? c1 : line.find(',', c1 + 1),
+         c3 = c2 == line.npos ? c2 : line.find(',', c2 + 1);
+  if (c3 == line.npos) return false;
+  *item = DownloadItem{};
+  item->downloadName = std::string(line.substr(0, c1));
+  std::string_view idText = line.substr(c1 + 1, c2 - c1 - 1);
+  std::string_view typeText = line.substr(c2 + 1, c3 - c2 - 1);
+  item->filePath = std::string(line.substr(c3 + 1));
+  if (item->downloadName.size() > kNameLimit ||
+      !PlainNumber(typeText, kTypeLimit, 3, &item->resourceType) ||
+      !PlainNumber(idText, kIdLimit, kMaxControlId, &item->controlId) ||
+      item->filePath.size() > kPathLimit)
+    return false;
+  item->idText = std::string(idText);
+  return true;
+}
+
 int ImportSettings(const std::string& path, ItemList& items, std::string& lastItemFolder,
                    os::Ui& ui) {
-  std::string text;
-  if (!ReadSettingFile(path, ui, &text)) return 1;
-  std::string_view rest = text;
+  os::FileBytes file;
+  if (!ReadSettingFile(path, ui, &file)) return 1;
+  std::string_view text(reinterpret_cast<const char*>(file.bytes().data()), file.bytes().size());
   auto notASettingFile = [&] {
     ui.ShowMessage(kMsgNotSettingFile);
     return 1;
   };
-  size_t end = rest.find('\n');
-  if (end == std::string_view::npos) return notASettingFile();
-  lastItemFolder = std::string(rest.substr(0, end));
-  rest.remove_prefix(end + 1);
+  // Items are added line by line: a line after an unusable one is still read
+  // against the items added before it.
+  if (text.find('\n') == std::string_view::npos) return notASettingFile();  // no folder line
+  std::vector<std::string_view> lines;
+  bool whole = SplitSettingFile(text, &lastItemFolder, &lines);
 
   bool ignoreAll = false;
-  while (!rest.empty()) {
-    end = rest.find('\n');
-    if (end == std::string_view::npos) return notASettingFile();
-    std::string_view line = rest.substr(0, end);
-    rest.remove_prefix(end + 1);
-
-    size_t c1 = line.find(','), c2 = c1 == line.npos ? c1 : line.find(',', c1 + 1),
-           c3 = c2 == line.npos ? c2 : line.find(',', c2 + 1);
-    if (c3 == line.npos) return notASettingFile();
+  for (size_t n = 0; n < lines.size(); ++n) {
     DownloadItem item;
-    item.downloadName = std::string(line.substr(0, c1));
-    std::string_view idText = line.substr(c1 + 1, c2 - c1 - 1);
-    std::string_view typeText = line.substr(c2 + 1, c3 - c2 - 1);
-    item.filePath = std::string(line.substr(c3 + 1));
-    if (item.downloadName.size() > kNameLimit ||
-        !PlainNumber(typeText, kTypeLimit, 3, &item.resourceType) ||
-        CheckDownloadName(item.downloadName, item.resourceType, items) != 0 ||
-        !PlainNumber(idText, kIdLimit, kMaxControlId, &item.controlId) ||
-        item.filePath.size() > kPathLimit)
+    if (!ParseSettingLine(lines[n], &item) ||
+        CheckDownloadName(item.downloadName, item.resourceType, items) != 0)
       return notASettingFile();
+    std::string idText = item.idText;
     FillItemTexts(item);
-    item.idText = std::string(idText);
+    item.idText = idText;
 
     File resource = File::OpenRead(item.filePath.c_str(), false);
     if (resource.IsOpen()) {
@@ -152,7 +166,7 @@ int ImportSettings(const std::string& path, ItemList& items, std::string& lastIt
         return 1;
     }
   }
-  return 0;
+  return whole ? 0 : notASettingFile();  // the last line has no end
 }
 
 }  // namespace gc

@@ -1,6 +1,8 @@
 // Setting files (.lst): the item list as text, one item a line.
 #pragma once
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "items/download_item.h"
 #include "os/ui.h"
@@ -17,5 +19,13 @@ int ExportSettings(const std::string& path, const ItemList& items,
 // whole file was read; non-zero after its message (earlier items stay).
 int ImportSettings(const std::string& path, ItemList& items, std::string& lastItemFolder,
                    os::Ui& ui);
+
+// A setting file's text: the folder line and the item lines, each ended by
+// "\n". False when a line has no end; the lines before it are kept.
+bool SplitSettingFile(std::string_view text, std::string* lastItemFolder,
+                      std::vector<std::string_view>* lines);
+// One item line "name,id,type,path" as the import reads it (the texts filled
+// but the type's); false when it does not hold.
+bool ParseSettingLine(std::string_view line, DownloadItem* item);
 
 }  // namespace gc

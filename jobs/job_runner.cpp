@@ -67,19 +67,20 @@ int ForEachPrinter(const JobContext& job, const std::vector<PrinterTarget>& prin
 
 int DownloadToPrinters(const JobContext& job, const std::vector<PrinterTarget>& printers,
                        const ItemList& items) {
+  ItemFiles files;  // each item's file is read once, for every printer
   return ForEachPrinter(job, printers, [&](OutputChannel& channel) -> int {
     for (const DownloadItem& item : items) {
-      downloadSizeTotal() = 0;
-      if (WriteItem(job.ui, item.resourceType, item.filePath.c_str(), item.downloadName.c_str(),
-                    item.controlId, WriterFor(channel.kind), channel, item.face) != 0)
+      ItemOutcome outcome;
+      if (WriteItem(job.ui, item, files, WriterFor(channel.kind), channel, &outcome) != 0)
         return kMsgDownloadFailed;
+      const bool macro = item.resourceType == static_cast<int>(ResourceType::PclMacro);
+      if (job.items && !macro) job.items->lastFontDescriptor = outcome.descriptor;
       // The page follows the item on the same connection and selects the new font.
       if (job.charsPerLine > 0 &&
-          PrintFontSample(job.charsPerLine, WriterFor(channel.kind), channel, item) != 0)
+          PrintFontSample(job.charsPerLine, WriterFor(channel.kind), channel, item,
+                          outcome.descriptor, outcome.size) != 0)
         return kMsgSampleFailed;
-      ItemState& state = itemState();
-      const bool macro = item.resourceType == static_cast<int>(ResourceType::PclMacro);
-      (macro ? state.lastMacroId : state.lastFontId) = item.controlId;
+      if (job.items) (macro ? job.items->lastMacroId : job.items->lastFontId) = item.controlId;
       // The store has shown its message already: end without another.
       if (job.storeLastId && job.storeLastId(item.controlId, macro ? "MACRO" : "FONT") != 0)
         return -1;
@@ -116,9 +117,9 @@ int ExportItemsTo(const JobContext& job, const ItemList& items, File& file) {
   OutputChannel channel;
   channel.kind = ChannelKind::File;
   channel.file = &file;
+  ItemFiles files;
   for (const DownloadItem& item : items) {
-    if (WriteItem(job.ui, item.resourceType, item.filePath.c_str(), item.downloadName.c_str(),
-                  item.controlId, FileWrite, channel, item.face) != 0)
+    if (WriteItem(job.ui, item, files, FileWrite, channel) != 0)
       return Fail(job, kMsgFileWriteFailure);
   }
   return 0;

@@ -25,6 +25,9 @@ struct JobContext {
   os::SpoolerPort* spooler = nullptr;
   std::string jobName = "Glyphcast Job";
   int charsPerLine = 0;  // a font sample page after each item when 1..100
+  // The program's values that a download updates (the last font and macro
+  // IDs, the last font's descriptor); none: nothing is kept.
+  ItemState* items = nullptr;
   // Keeps each downloaded item's control ID under "FONT" or "MACRO"; non-zero
   // (after its own message) ends the job. None: kept in memory only.
   std::function<int(int controlId, const char* valueName)> storeLastId;

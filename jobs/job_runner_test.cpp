@@ -28,9 +28,8 @@ std::string StreamOf(const DownloadItem& item) {
     return 0;
   };
   test::RecordingUi ui;
-  EXPECT_EQ(WriteItem(&ui, item.resourceType, item.filePath.c_str(), item.downloadName.c_str(),
-                      item.controlId, collect, channel),
-            0);
+  ItemFiles files;
+  EXPECT_EQ(WriteItem(&ui, item, files, collect, channel), 0);
   return collected;
 }
 
@@ -43,6 +42,7 @@ class StoreLastIdTest : public ::testing::Test {
     spooler.Add("Queue", "FILE:");
     job.ui = &ui;
     job.spooler = &spooler;
+    job.items = &state;
     const std::string macro = test::WriteScratch("store_id.pcl", test::Esc("E") + "macro");
     items.push_back(Item(macro, "one", ResourceType::PclMacro, 7));
     items.push_back(Item(macro, "two", ResourceType::PclMacro, 9));
@@ -59,6 +59,7 @@ class StoreLastIdTest : public ::testing::Test {
 
   test::FakeSpooler spooler;
   test::RecordingUi ui;
+  ItemState state;
   JobContext job;
   ItemList items;
   std::vector<PrinterTarget> printers;
@@ -72,7 +73,7 @@ TEST_F(StoreLastIdTest, EachItemAfterItIsWritten) {
   };
   EXPECT_EQ(DownloadToPrinters(job, printers, items), 0);
   EXPECT_EQ(stored, (std::vector<std::pair<int, std::string>>{{7, "MACRO"}, {9, "MACRO"}}));
-  EXPECT_EQ(itemState().lastMacroId, 9);
+  EXPECT_EQ(state.lastMacroId, 9);
   EXPECT_TRUE(ui.shown.empty());
 }
 

@@ -3,9 +3,11 @@
 #include <cstdio>
 #include <cstring>
 
-#include "os/file.h"
-#include "pcl/font_descriptor.h"
+#include "io/result_codes.h"
+#include "io/stream_writer.h"
+#include "os/ui.h"
 #include "pcl/scanner.h"
+#include "resources/messages.h"
 #include "truetype/convert.h"
 
 namespace gc {
@@ -28,32 +30,9 @@ constexpr char kFontId[] = "\x1b*c%dD";
 constexpr char kMakePermanent[] = "\x1b*c5F";
 constexpr char kMacroStart[] = "\x1b&f%dy0X";
 constexpr char kMacroEnd[] = "\x1b&f1X";
-constexpr char kTrueTypeHeader[] = "\x1b)s%dW";
 constexpr char kTestMacro[] = "\x1b&f%dY\x1b&f%dX";
 constexpr int kVolume = 0;
 constexpr size_t kMacroBlock = 520;
-
-// One builder's working buffer: formatted commands, each sent as one write.
-class Commands {
- public:
-  Commands(ChannelWrite write, OutputChannel& channel) : write_(write), channel_(channel) {}
-
-  int Put(const char* text) { return Send(text, std::strlen(text)); }
-  template <typename... Args>
-  int Format(const char* format, Args... args) {
-    int n = std::snprintf(buffer_, sizeof buffer_, format, args...);
-    if (n < 0 || static_cast<size_t>(n) >= sizeof buffer_) return 1;
-    return Send(buffer_, static_cast<size_t>(n));
-  }
-  int Send(const void* bytes, size_t length) {
-    return write_(channel_, static_cast<const uint8_t*>(bytes), length);
-  }
-
- private:
-  ChannelWrite write_;
-  OutputChannel& channel_;
-  char buffer_[400];
-};
 
 // The download name as the stream carries it: at most 259 bytes.
 struct NameBuffer {
@@ -68,171 +47,139 @@ uint32_t FormattedLength(const char* format, int value) {
   return static_cast<uint32_t>(std::snprintf(text, sizeof text, format, value));
 }
 
-// Runs the steps in order and stops at the first non-zero code.
-template <typename... Steps>
-int Sequence(Steps... steps) {
-  int code = 0;
-  ((code == 0 ? (code = steps()) : 0), ...);
-  return code;
-}
-
 }  // namespace
 
-uint32_t& downloadSizeTotal() {
-  static uint32_t total = 0;
-  return total;
-}
-
-int WriteItem(os::Ui* ui, int resourceType, const char* filePath, const char* downloadName,
-              int controlId, ChannelWrite write, OutputChannel& channel, uint32_t face) {
+int WriteItem(os::Ui* ui, const DownloadItem& item, ItemFiles& files, ChannelWrite write,
+              OutputChannel& channel, ItemOutcome* outcome) {
+  ItemOutcome own;
+  if (!outcome) outcome = &own;
+  const ResourceType type = static_cast<ResourceType>(item.resourceType);
+  if (type == ResourceType::PostScriptFont) return kStreamOk;
+  if (type != ResourceType::PclMacro && type != ResourceType::PclFont &&
+      type != ResourceType::TrueTypeFont)
+    return kUnknownItemType;
+  ByteView file;
+  if (int code = files.Get(item.filePath, &file)) return code;
+  const char* name = item.downloadName.c_str();
   int code;
-  switch (resourceType) {
-    case static_cast<int>(ResourceType::PclMacro):
-      code = WritePclMacroItem(write, channel, filePath, downloadName, controlId);
+  switch (type) {
+    case ResourceType::PclMacro:
+      code = WritePclMacroItem(write, channel, file, name, item.controlId, outcome);
       break;
-    case static_cast<int>(ResourceType::PostScriptFont):
-      return 0;
-    case static_cast<int>(ResourceType::PclFont):
-      code = WritePclFontItem(write, channel, filePath, downloadName, controlId);
-      break;
-    case static_cast<int>(ResourceType::TrueTypeFont):
-      code = ConvertTrueTypeFont(ui, write, channel, filePath, downloadName, controlId, face);
+    case ResourceType::PclFont:
+      code = WritePclFontItem(write, channel, file, name, item.controlId, outcome);
       break;
     default:
-      return 8;
+      code = WriteTrueTypeItem(ui, write, channel, file, item.face, name, item.controlId, outcome);
+      break;
   }
   // Each item stream reaches the OS before the next begins.
   int flushed = FlushChannel(channel);
   return code != 0 ? code : flushed;
 }
 
-int WritePclFontItem(ChannelWrite write, OutputChannel& channel, const char* path,
-                     const char* downloadName, int id) {
-  File file = File::OpenRead(path, true);
-  if (!file.IsOpen()) return 1;
+int WritePclFontItem(ChannelWrite write, OutputChannel& channel, ByteView file,
+                     const char* downloadName, int id, ItemOutcome* outcome) {
   uint32_t commandLength = FormattedLength(kFontId, id) + 5;
-
-  ScanContext& scan = scanContext();
-  scan.mode = kMeasure;
-  scan.inputKind = kInputFile;
-  scan.input = &file;
-  if (ScanSetup(scan) != 0) return 9;
-  int measured = Scan(scan);
+  ScanContext measure;
+  int measured = MeasureBytes(measure, file);
   // Only a sound soft font may be announced: anything else would store a file
   // of another size than the SIZE the printer was told.
-  if (measured != kEndOfInput || !scan.descriptorSeen || scan.dataTruncated) return 9;
-  uint32_t m = scan.outputCount;
-  if (m > UINT32_MAX - commandLength) return 9;
+  if (measured != kEndOfInput || !measure.descriptorSeen || measure.dataTruncated)
+    return kNotASoftFont;
+  uint32_t m = measure.outputCount;
+  if (m > UINT32_MAX - commandLength) return kNotASoftFont;
   uint32_t size = m + commandLength;
   NameBuffer name(downloadName);
-  downloadSizeTotal() = size;
-
-  Commands out(write, channel);
-  int code = Sequence([&] { return out.Put(kUel); }, [&] { return out.Put(kPjl); },
-                      [&] { return out.Format(kFontDirectory, kVolume); },
-                      [&] { return out.Format(kFontDownload, size, kVolume, name.text); },
-                      [&] { return out.Format(kFontId, id); });
-  if (code != 0) return code;
-
-  scan.mode = kEmit;
-  scan.input = &file;
-  scan.outputKind = static_cast<int>(channel.kind);
-  scan.output = &channel;
-  if (!file.Rewind() || ScanSetup(scan) != 0) return 9;
-  scan.write = write;  // the emit pass goes through the builder's own writer
-  int emitted = Scan(scan);
-  if (emitted == kWriteFailed && channel.failure) return channel.failure;
-  if (emitted != kEndOfInput) return 9;
-  if (scan.outputCount != m) return 10;
-  return Sequence([&] { return out.Put(kMakePermanent); }, [&] { return out.Put(kUel); });
-}
-
-int WritePclMacroItem(ChannelWrite write, OutputChannel& channel, const char* path,
-                      const char* downloadName, int id) {
-  File file = File::OpenRead(path, true);
-  if (!file.IsOpen()) return 1;
-  uint32_t commandLength = FormattedLength(kMacroStart, id) + 5;
-  uint64_t fileSize = 0;
-  if (!file.Size(&fileSize)) return 5;
-  if (fileSize >> 32) return 3;
-  if (fileSize == 0) return 4;
-  if (fileSize > UINT32_MAX - commandLength) return 3;
-  uint32_t size = static_cast<uint32_t>(fileSize) + commandLength;
-  NameBuffer name(downloadName);
-
-  Commands out(write, channel);
-  int code = Sequence([&] { return out.Put(kUel); }, [&] { return out.Put(kPjl); },
-                      [&] { return out.Format(kMacroDirectories, kVolume, kVolume); },
-                      [&] { return out.Format(kMacroDownload, size, kVolume, name.text); },
-                      [&] { return out.Format(kMacroStart, id); });
-  if (code != 0) return code;
-
-  uint8_t block[kMacroBlock];
-  for (uint64_t left = fileSize; left > 0;) {
-    size_t want = left > kMacroBlock ? kMacroBlock : static_cast<size_t>(left);
-    size_t got = 0;
-    while (got < want) {
-      long long n = file.Read(block + got, want - got);
-      if (n <= 0) return 5;
-      got += static_cast<size_t>(n);
-    }
-    code = out.Send(block, want);
-    if (code != 0) return code;
-    left -= want;
+  if (outcome) {
+    outcome->size = size;
+    outcome->descriptor = measure.descriptor;
   }
-  return Sequence([&] { return out.Put(kMacroEnd); }, [&] { return out.Put(kUel); });
+
+  StreamWriter out(write, channel);
+  out.Put(kUel);
+  out.Put(kPjl);
+  out.Format(kFontDirectory, kVolume);
+  out.Format(kFontDownload, size, kVolume, name.text);
+  out.Format(kFontId, id);
+  if (out.error()) return out.error();
+
+  ScanContext emit;
+  emit.mode = kEmit;
+  emit.input = file;
+  emit.outputKind = static_cast<int>(channel.kind);
+  emit.output = &channel;
+  if (ScanSetup(emit) != 0) return kNotASoftFont;
+  emit.write = write;  // the emit pass goes through the builder's own writer
+  int emitted = Scan(emit);
+  if (emitted == kScanWriteFailed && channel.failure) return channel.failure;
+  if (emitted != kEndOfInput) return kNotASoftFont;
+  if (emit.outputCount != m) return kScanMismatch;
+  out.Put(kMakePermanent);
+  out.Put(kUel);
+  return out.error();
 }
 
-int WriteTrueTypeHead(ChannelWrite write, OutputChannel& channel, const char* downloadName, int id,
-                      uint32_t headerLength, uint32_t bodyLength) {
+int WritePclMacroItem(ChannelWrite write, OutputChannel& channel, ByteView file,
+                      const char* downloadName, int id, ItemOutcome* outcome) {
+  uint32_t commandLength = FormattedLength(kMacroStart, id) + 5;
+  if (file.empty()) return kFileEmpty;
+  if (file.size() > UINT32_MAX - commandLength) return kFileTooLarge;
+  uint32_t size = static_cast<uint32_t>(file.size()) + commandLength;
   NameBuffer name(downloadName);
-  uint32_t size = headerLength + bodyLength;
-  downloadSizeTotal() = size;
-  Commands out(write, channel);
-  return Sequence([&] { return out.Put(kUel); }, [&] { return out.Put(kPjl); },
-                  [&] { return out.Format(kFontDirectory, kVolume); },
-                  [&] { return out.Format(kFontDownload, size, kVolume, name.text); },
-                  [&] { return out.Format(kFontId, id); },
-                  [&] { return out.Format(kTrueTypeHeader, static_cast<int>(headerLength)); });
+  if (outcome) outcome->size = size;
+
+  StreamWriter out(write, channel);
+  out.Put(kUel);
+  out.Put(kPjl);
+  out.Format(kMacroDirectories, kVolume, kVolume);
+  out.Format(kMacroDownload, size, kVolume, name.text);
+  out.Format(kMacroStart, id);
+  for (size_t at = 0; at < file.size() && out.error() == 0; at += kMacroBlock)
+    out.Put(file.data() + at, file.size() - at < kMacroBlock ? file.size() - at : kMacroBlock);
+  out.Put(kMacroEnd);
+  out.Put(kUel);
+  return out.error();
 }
 
-uint32_t TrueTypeHeadCommandsLength(int id, uint32_t headerLength) {
-  return FormattedLength(kFontId, id) +
-         FormattedLength(kTrueTypeHeader, static_cast<int>(headerLength));
-}
-
-int WriteTrueTypeTail(ChannelWrite write, OutputChannel& channel) {
-  return Commands(write, channel).Put(kUel);
+int WriteTrueTypeItem(os::Ui* ui, ChannelWrite write, OutputChannel& channel, ByteView file,
+                      uint32_t face, const char* downloadName, int id, ItemOutcome* outcome) {
+  if (file.empty()) return kFileEmpty;
+  TrueTypeSoftFont font;
+  if (font.Plan(file, face, downloadName, id) != kStreamOk) {
+    if (ui) ui->ShowMessage(kMsgUnsupportedFont);
+    return kUnsupportedTrueType;
+  }
+  NameBuffer name(downloadName);
+  StreamWriter out(write, channel);
+  out.Put(kUel);
+  out.Put(kPjl);
+  out.Format(kFontDirectory, kVolume);
+  out.Format(kFontDownload, font.payloadSize(), kVolume, name.text);
+  if (out.error() || font.Write(write, channel) != 0) return kReadOrWriteFailed;
+  if (outcome) {
+    outcome->size = font.payloadSize();
+    outcome->descriptor = font.descriptor();
+  }
+  return out.Put(kUel);
 }
 
 int WriteDeleteAll(ChannelWrite write, OutputChannel& channel) {
-  Commands out(write, channel);
-  int code =
-      Sequence([&] { return out.Put(kUel); }, [&] { return out.Put(kPjl); },
-               [&] { return out.Format(kFsinit, kVolume); }, [&] { return out.Put(kEnterPcl); },
-               [&] { return out.Put(kDeleteFontsAndMacros); }, [&] { return out.Put(kUel); });
+  StreamWriter out(write, channel);
+  out.Put(kUel);
+  out.Put(kPjl);
+  out.Format(kFsinit, kVolume);
+  out.Put(kEnterPcl);
+  out.Put(kDeleteFontsAndMacros);
+  out.Put(kUel);
   int flushed = FlushChannel(channel);
-  return code != 0 ? code : flushed;
+  return out.error() != 0 ? out.error() : flushed;
 }
 
 std::string FormatTestMacro(int controlId) {
   char text[64];
   std::snprintf(text, sizeof text, kTestMacro, controlId, 2);
   return text;
-}
-
-int ProbeFontName(const char* path, char* buffer, size_t bufferSize) {
-  File file = File::OpenRead(path, true);
-  if (!file.IsOpen()) return -3;
-  ScanContext& scan = scanContext();
-  int status = MeasureFile(scan, file);
-  file.Close();
-  if (status != kEndOfInput || !scan.descriptorSeen) return -1;
-  if (bufferSize == 0) return 0;
-  size_t n = bufferSize >= 17 ? 16 : bufferSize - 1;
-  std::memcpy(buffer, fontState().lastFontDescriptor.bytes + fd::kFontName, n);
-  buffer[n] = '\0';
-  return static_cast<int>(n);
 }
 
 }  // namespace gc

@@ -1,40 +1,45 @@
-// The PJL/PCL byte streams: one download item, the TrueType framing, delete-all
-// and the test macro. Each builder pushes its bytes through a ChannelWrite.
+// The PJL/PCL byte streams: one download item (framing its payload in the PJL
+// file-system download), delete-all and the test macro. Each builder pushes
+// its bytes through a ChannelWrite.
 #pragma once
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
 #include "io/channel.h"
+#include "items/download_item.h"
+#include "jobs/item_files.h"
+#include "os/byte_view.h"
+#include "pcl/font_descriptor.h"
 
 namespace gc {
 namespace os {
 class Ui;
 }
 
-enum class ResourceType : int { PclMacro = 0, PostScriptFont = 1, PclFont = 2, TrueTypeFont = 3 };
+// What one item's download announced and carried, for the sample page that
+// follows it.
+struct ItemOutcome {
+  uint32_t size = 0;                // the SIZE of its FSDOWNLOAD
+  FontDescriptorRecord descriptor;  // a font's descriptor
+};
 
-// Program-wide: the SIZE that the last font stream announced.
-uint32_t& downloadSizeTotal();
+// The item's stream, its file's bytes taken from `files`. Returns 0 or a
+// StreamResult: the file's (1, 3, 4, 5), the converter's or scanner's (9, 10,
+// 11; for 11 message 158 has been shown through `ui`), a write's, or 8 for an
+// unknown type. A PostScript font sends nothing.
+int WriteItem(os::Ui* ui, const DownloadItem& item, ItemFiles& files, ChannelWrite write,
+              OutputChannel& channel, ItemOutcome* outcome = nullptr);
 
-// `face` chooses the face of a TrueType collection.
-int WriteItem(os::Ui* ui, int resourceType, const char* filePath, const char* downloadName,
-              int controlId, ChannelWrite write, OutputChannel& channel, uint32_t face = 0);
-int WritePclFontItem(ChannelWrite write, OutputChannel& channel, const char* path,
-                     const char* downloadName, int id);
-int WritePclMacroItem(ChannelWrite write, OutputChannel& channel, const char* path,
-                      const char* downloadName, int id);
-int WriteTrueTypeHead(ChannelWrite write, OutputChannel& channel, const char* downloadName, int id,
-                      uint32_t headerLength, uint32_t bodyLength);
-int WriteTrueTypeTail(ChannelWrite write, OutputChannel& channel);
-// The bytes WriteTrueTypeHead writes after the FSDOWNLOAD line: the font ID
-// and font header commands, which the body length counts.
-uint32_t TrueTypeHeadCommandsLength(int id, uint32_t headerLength);
+int WritePclFontItem(ChannelWrite write, OutputChannel& channel, ByteView file,
+                     const char* downloadName, int id, ItemOutcome* outcome = nullptr);
+int WritePclMacroItem(ChannelWrite write, OutputChannel& channel, ByteView file,
+                      const char* downloadName, int id, ItemOutcome* outcome = nullptr);
+int WriteTrueTypeItem(os::Ui* ui, ChannelWrite write, OutputChannel& channel, ByteView file,
+                      uint32_t face, const char* downloadName, int id,
+                      ItemOutcome* outcome = nullptr);
+
 int WriteDeleteAll(ChannelWrite write, OutputChannel& channel);
 std::string FormatTestMacro(int controlId);
-
-// Length of the font name copied into `buffer`, -3 when the file cannot be
-// opened, -1 when it is not a pure soft font.
-int ProbeFontName(const char* path, char* buffer, size_t bufferSize);
 
 }  // namespace gc

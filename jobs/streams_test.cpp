@@ -6,6 +6,7 @@
 
 #include "pcl/font_descriptor.h"
 #include "tests/support/files.h"
+#include "tests/support/recording_ui.h"
 
 namespace gc {
 namespace {
@@ -33,6 +34,10 @@ void Reset(int failFrom = -1) {
 
 const Bytes kUel = "\x1b%-12345X";
 
+ByteView View(const Bytes& bytes) {
+  return ByteView(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+}
+
 Bytes FontDescriptor64() {
   Bytes d(64, '\0');
   d[1] = 64;  // size 64, format 0
@@ -44,10 +49,9 @@ Bytes PureFont() {
 }
 
 TEST(Streams, MacroOfOneByteAnnouncesThirteen) {
-  std::string path = test::WriteScratch("m1.pcl", "Z");
   OutputChannel ch;
   Reset();
-  ASSERT_EQ(WritePclMacroItem(Record, ch, path.c_str(), "MAC1", 5), 0);
+  ASSERT_EQ(WritePclMacroItem(Record, ch, View("Z"), "MAC1", 5), 0);
   Bytes expected = kUel + "@PJL\r\n" +
                    "@PJL FSMKDIR NAME=\"0:\\pcl\"\r\n@PJL FSMKDIR NAME=\"0:\\pcl\\macros\"\r\n" +
                    "@PJL FSDOWNLOAD FORMAT:BINARY SIZE=13 NAME=\"0:\\pcl\\macros\\MAC1\"\r\n" +
@@ -61,10 +65,10 @@ TEST(Streams, MacroIsCopiedIn520ByteBlocks) {
     std::vector<size_t> blocks;
   } cases[] = {{520, {520}}, {521, {520, 1}}, {1040, {520, 520}}, {1, {1}}};
   for (const Case& c : cases) {
-    std::string path = test::WriteScratch("mb.pcl", test::Pattern(c.size));
+    const Bytes macro = test::Pattern(c.size);
     OutputChannel ch;
     Reset();
-    ASSERT_EQ(WritePclMacroItem(Record, ch, path.c_str(), "M", 9), 0);
+    ASSERT_EQ(WritePclMacroItem(Record, ch, View(macro), "M", 9), 0);
     // UEL, PJL, directories, FSDOWNLOAD, macro ID, the blocks, end, UEL.
     ASSERT_EQ(pieces.size(), 5 + c.blocks.size() + 2) << c.size;
     for (size_t i = 0; i < c.blocks.size(); ++i) EXPECT_EQ(pieces[5 + i].size(), c.blocks[i]);
@@ -75,17 +79,19 @@ TEST(Streams, MacroIsCopiedIn520ByteBlocks) {
 }
 
 TEST(Streams, FontFramesTheScannedFont) {
-  std::string path = test::WriteScratch("f.sfp", Esc("*c77D") + PureFont() + "junk text");
+  const Bytes file = Esc("*c77D") + PureFont() + "junk text";
   OutputChannel ch;
   Reset();
-  ASSERT_EQ(WritePclFontItem(Record, ch, path.c_str(), "Arial", 0), 0);
+  ItemOutcome outcome;
+  ASSERT_EQ(WritePclFontItem(Record, ch, View(file), "Arial", 0, &outcome), 0);
   Bytes font = Esc("*c") + PureFont();  // the file's own font ID leaves its prefix
   uint32_t size = static_cast<uint32_t>(font.size()) + 10;  // "\e*c0D" and "\e*c5F"
   Bytes expected = kUel + "@PJL\r\n" + "@PJL FSMKDIR NAME=\"0:\\pcl\\fonts\"\r\n" +
                    "@PJL FSDOWNLOAD FORMAT:BINARY SIZE=" + std::to_string(size) +
                    " NAME=\"0:\\pcl\\fonts\\Arial\"\r\n" + Esc("*c0D") + font + Esc("*c5F") + kUel;
   EXPECT_EQ(Joined(), expected);
-  EXPECT_EQ(downloadSizeTotal(), size);
+  EXPECT_EQ(outcome.size, size);
+  EXPECT_EQ(outcome.descriptor.U16(fd::kDescriptorSize), 64);
 }
 
 TEST(Streams, UnsoundFontsSendNothing) {
@@ -100,32 +106,46 @@ TEST(Streams, UnsoundFontsSendNothing) {
       {"empty", ""},
   };
   for (const Case& c : cases) {
-    std::string path = test::WriteScratch("bad.sfp", c.file);
     OutputChannel ch;
     Reset();
-    EXPECT_EQ(WritePclFontItem(Record, ch, path.c_str(), "X", 1), 9) << c.what;
+    EXPECT_EQ(WritePclFontItem(Record, ch, View(c.file), "X", 1), 9) << c.what;
     EXPECT_TRUE(pieces.empty()) << c.what;
   }
 }
 
+// An item's file is read where its stream begins: a missing one fails with
+// 1 whatever the type, an empty macro or TrueType font with 4.
 TEST(Streams, FileProblems) {
-  OutputChannel ch;
-  Reset();
-  std::string missing = (test::ScratchDir() / "missing.pcl").string();
-  EXPECT_EQ(WritePclMacroItem(Record, ch, missing.c_str(), "M", 1), 1);
-  EXPECT_EQ(WritePclFontItem(Record, ch, missing.c_str(), "F", 1), 1);
-  std::string empty = test::WriteScratch("empty.pcl", "");
-  EXPECT_EQ(WritePclMacroItem(Record, ch, empty.c_str(), "M", 1), 4);
-  EXPECT_TRUE(pieces.empty());
-  char name[32];
-  EXPECT_EQ(ProbeFontName(missing.c_str(), name, sizeof name), -3);
+  struct Case {
+    std::string path;
+    ResourceType type;
+    int result;
+  } cases[] = {
+      {(test::ScratchDir() / "missing.pcl").string(), ResourceType::PclMacro, 1},
+      {(test::ScratchDir() / "missing.sfp").string(), ResourceType::PclFont, 1},
+      {(test::ScratchDir() / "missing.ttf").string(), ResourceType::TrueTypeFont, 1},
+      {test::WriteScratch("empty.pcl", ""), ResourceType::PclMacro, 4},
+      {test::WriteScratch("empty.ttf", ""), ResourceType::TrueTypeFont, 4},
+      {test::WriteScratch("empty.sfp", ""), ResourceType::PclFont, 9},
+  };
+  for (const Case& c : cases) {
+    DownloadItem item;
+    item.filePath = c.path;
+    item.resourceType = static_cast<int>(c.type);
+    item.downloadName = "X";
+    ItemFiles files;
+    OutputChannel ch;
+    Reset();
+    EXPECT_EQ(WriteItem(nullptr, item, files, Record, ch), c.result) << c.path;
+    EXPECT_TRUE(pieces.empty()) << c.path;
+  }
 }
 
 TEST(Streams, WriteFailureStopsTheBuilder) {
-  std::string path = test::WriteScratch("m2.pcl", test::Pattern(2000));
+  const Bytes macro = test::Pattern(2000);
   OutputChannel ch;
   Reset(3);
-  EXPECT_EQ(WritePclMacroItem(Record, ch, path.c_str(), "M", 1), 6);
+  EXPECT_EQ(WritePclMacroItem(Record, ch, View(macro), "M", 1), 6);
   EXPECT_EQ(pieces.size(), 3u);
 }
 
@@ -143,34 +163,60 @@ TEST(Streams, WriteItemDispatch) {
   OutputChannel ch;
   ch.kind = ChannelKind::Tcp;  // never reached: nothing may be written
   Reset();
-  EXPECT_EQ(WriteItem(nullptr, 1, "nowhere", "PS", 1, Record, ch), 0);
-  EXPECT_EQ(WriteItem(nullptr, 4, "nowhere", "X", 1, Record, ch), 8);
-  EXPECT_EQ(WriteItem(nullptr, -1, "nowhere", "X", 1, Record, ch), 8);
+  ItemFiles files;
+  auto item = [](int type) {
+    DownloadItem i;
+    i.resourceType = type;
+    i.filePath = "nowhere";
+    return i;
+  };
+  EXPECT_EQ(WriteItem(nullptr, item(1), files, Record, ch), 0);
+  EXPECT_EQ(WriteItem(nullptr, item(4), files, Record, ch), 8);
+  EXPECT_EQ(WriteItem(nullptr, item(-1), files, Record, ch), 8);
   EXPECT_TRUE(pieces.empty());
 }
 
+// The converter writes the payload; the item stream frames it, announcing its
+// exact size, and keeps that size and the descriptor for the sample page.
 TEST(Streams, TrueTypeFraming) {
+  const Bytes font = test::ReadAll(std::string(GC_TEST_FONTS) + "/regular.ttf");
   OutputChannel ch;
   Reset();
-  ASSERT_EQ(WriteTrueTypeHead(Record, ch, "TT", 3, 100, 20), 0);
-  ASSERT_EQ(WriteTrueTypeTail(Record, ch), 0);
-  EXPECT_EQ(Joined(), kUel + "@PJL\r\n" + "@PJL FSMKDIR NAME=\"0:\\pcl\\fonts\"\r\n" +
-                          "@PJL FSDOWNLOAD FORMAT:BINARY SIZE=120 NAME=\"0:\\pcl\\fonts\\TT\"\r\n" +
-                          Esc("*c3D") + Esc(")s100W") + kUel);
-  EXPECT_EQ(downloadSizeTotal(), 120u);
+  ItemOutcome outcome;
+  ASSERT_EQ(WriteTrueTypeItem(nullptr, Record, ch, View(font), 0, "TT", 3, &outcome), 0);
+  const Bytes all = Joined();
+  const Bytes head = kUel + "@PJL\r\n" + "@PJL FSMKDIR NAME=\"0:\\pcl\\fonts\"\r\n" +
+                     "@PJL FSDOWNLOAD FORMAT:BINARY SIZE=" + std::to_string(outcome.size) +
+                     " NAME=\"0:\\pcl\\fonts\\TT\"\r\n";
+  ASSERT_EQ(all.substr(0, head.size()), head);
+  EXPECT_EQ(all.size(), head.size() + outcome.size + kUel.size());
+  EXPECT_EQ(all.substr(head.size(), 5 + 3), Esc("*c3D") + Esc(")s"));
+  EXPECT_EQ(all.substr(all.size() - kUel.size() - 5), Esc("*c5F") + kUel);
+  EXPECT_EQ(outcome.descriptor.U8(fd::kHeaderFormat), 15);
 }
 
-TEST(Streams, ProbeFontName) {
-  std::string path = test::WriteScratch("p.sfp", PureFont());
-  char name[32] = {};
-  EXPECT_EQ(ProbeFontName(path.c_str(), name, sizeof name), 16);
-  EXPECT_STREQ(name, "Sample Font 16ch");
-  char small[5];
-  EXPECT_EQ(ProbeFontName(path.c_str(), small, sizeof small), 4);
-  EXPECT_STREQ(small, "Samp");
-  EXPECT_EQ(ProbeFontName(path.c_str(), small, 0), 0);
-  std::string macro = test::WriteScratch("p.pcl", Esc("&f1y0X") + "text");
-  EXPECT_EQ(ProbeFontName(macro.c_str(), name, sizeof name), -1);
+// A font the format cannot carry shows message 158 and sends nothing; a
+// failure inside the download fails it with 5, the closing UEL's with its own code.
+TEST(Streams, TrueTypeResultsAndMessages) {
+  const Bytes format14 = test::ReadAll(std::string(GC_TEST_FONTS) + "/format14.ttf");
+  OutputChannel ch;
+  test::RecordingUi ui;
+  Reset();
+  EXPECT_EQ(WriteTrueTypeItem(&ui, Record, ch, View(format14), 0, "TT", 3), 11);
+  EXPECT_EQ(ui.shown, std::vector<std::string>{"The font file is not supported format."});
+  EXPECT_TRUE(pieces.empty());
+
+  const Bytes font = test::ReadAll(std::string(GC_TEST_FONTS) + "/regular.ttf");
+  Reset();
+  ASSERT_EQ(WriteTrueTypeItem(&ui, Record, ch, View(font), 0, "TT", 3), 0);
+  const int writes = static_cast<int>(pieces.size());
+  for (int failAt : {0, 3, 5, writes / 2, writes - 2}) {
+    Reset(failAt);
+    EXPECT_EQ(WriteTrueTypeItem(&ui, Record, ch, View(font), 0, "TT", 3), 5) << failAt;
+  }
+  Reset(writes - 1);
+  EXPECT_EQ(WriteTrueTypeItem(&ui, Record, ch, View(font), 0, "TT", 3), 6);
+  EXPECT_EQ(ui.shown.size(), 1u);
 }
 
 }  // namespace

@@ -1,7 +1,10 @@
 // The profile port: reading the program's INI configuration file.
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace gc::os {
 
@@ -19,6 +22,17 @@ class ProfilePort {
   virtual std::string ReadString(const std::string& path, const std::string& section,
                                  const std::string& key, const std::string& defaultText) = 0;
 };
+
+// One key of an INI section, trimmed.
+struct IniEntry {
+  std::string key;
+  std::string value;
+};
+
+// The entries of the first section named `section` (without regard to case)
+// in an INI file's text, read as the Win32 profile functions read it; nullopt
+// when there is no such section.
+std::optional<std::vector<IniEntry>> IniSection(std::string_view text, const std::string& section);
 
 // The platform's reader: the Win32 profile functions on Windows, the portable
 // reader elsewhere.

@@ -21,9 +21,4 @@ void FontDescriptorRecord::SetU32(int offset, uint32_t value) {
   std::memcpy(bytes + offset, &value, 4);
 }
 
-FontState& fontState() {
-  static FontState state;
-  return state;
-}
-
 }  // namespace gc

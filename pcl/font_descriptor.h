@@ -1,5 +1,5 @@
-// The PCL font descriptor of the last font analysed, shared by the PCL scanner,
-// the TrueType writer, the download streams and the sample page.
+// The PCL font descriptor of a font: what the scanner finds in a soft font's
+// header and the TrueType writer sends, in the form the sample page reads.
 #pragma once
 #include <cstdint>
 
@@ -29,13 +29,5 @@ inline constexpr int kDescriptorSize = 0, kHeaderFormat = 2, kFontType = 3, kSty
                      kTextWidth = 34, kFirstCode = 36, kLastCode = 38, kPitchExtended = 40,
                      kHeightExtended = 41, kCapHeight = 42, kFontNumber = 44, kFontName = 48;
 }  // namespace fd
-
-// Program-wide font state.
-struct FontState {
-  FontDescriptorRecord lastFontDescriptor;
-  int scannedFontIdSeen = 0;
-  int scannedFontId = 0;
-};
-FontState& fontState();
 
 }  // namespace gc

@@ -180,7 +180,8 @@ class Scanner {
       c_.outputCount += static_cast<uint32_t>(length);
       return kScanOk;
     }
-    if (c_.write(*c_.output, static_cast<const uint8_t*>(bytes), length) != 0) return kWriteFailed;
+    if (c_.write(*c_.output, static_cast<const uint8_t*>(bytes), length) != 0)
+      return kScanWriteFailed;
     c_.outputCount += static_cast<uint32_t>(length);
     return kScanOk;
   }
@@ -291,8 +292,8 @@ class Scanner {
                    ? kScanOk
                    : kEndOfInput;
       case Action::FontId:
-        fontState().scannedFontIdSeen = 1;
-        fontState().scannedFontId = Value();
+        c_.fontIdSeen = true;
+        c_.fontId = Value();
         return kScanOk;
       case Action::TextParsing:
         c_.textParsingMethod = static_cast<int16_t>(static_cast<uint16_t>(Value() & 0xFFFF));
@@ -363,7 +364,7 @@ class Scanner {
     for (int at : k16) record.SetU16(at, static_cast<uint16_t>((raw[at] << 8) | raw[at + 1]));
     record.SetU32(fd::kFontNumber, (uint32_t{raw[44]} << 24) | (uint32_t{raw[45]} << 16) |
                                        (uint32_t{raw[46]} << 8) | raw[47]);
-    fontState().lastFontDescriptor = record;
+    c_.descriptor = record;
     return kScanOk;
   }
 
@@ -452,16 +453,14 @@ class Scanner {
 
 }  // namespace
 
-ScanContext& scanContext() {
-  static ScanContext context;
-  return context;
-}
-
 int ScanSetup(ScanContext& c) {
   if (c.mode == kModeNotSet) return 1;
   c.outputCount = 0;
   c.descriptorSeen = false;
   c.dataTruncated = false;
+  c.descriptor = FontDescriptorRecord{};
+  c.fontIdSeen = false;
+  c.fontId = 0;
   c.pendingChar = -1;
   c.value = 0;
   c.groupChar = 0;
@@ -469,7 +468,7 @@ int ScanSetup(ScanContext& c) {
   c.textParsingMethod = 0;
   c.write = nullptr;
   if (c.mode != kMeasure && c.mode != kEmit) return 2;
-  if (c.inputKind != kInputFile || !c.input) return 2;
+  if (c.inputKind != kInputBytes) return 2;
   c.reader.Reset(c.input);
   if (c.mode == kMeasure) return 0;
   if (c.outputKind < 0 || c.outputKind > 2 || !c.output) return 2;
@@ -481,11 +480,11 @@ int Scan(ScanContext& c) {
   return Scanner(c).Run();
 }
 
-int MeasureFile(ScanContext& c, File& file) {
+int MeasureBytes(ScanContext& c, ByteView input) {
   c.mode = kMeasure;
-  c.inputKind = kInputFile;
-  c.input = &file;
-  if (!file.Rewind() || ScanSetup(c) != 0) return kNotPureFont;
+  c.inputKind = kInputBytes;
+  c.input = input;
+  if (ScanSetup(c) != 0) return kNotPureFont;
   return Scan(c);
 }
 

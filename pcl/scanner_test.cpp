@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "os/file.h"
 #include "pcl/font_descriptor.h"
+#include "pcl/probe.h"
 #include "tests/support/files.h"
 
 namespace gc {
@@ -41,28 +43,27 @@ struct Pass {
   uint32_t count;
   bool descriptorSeen;
   Bytes output;  // Emit only
+  ScanContext context;  // what the pass left
 };
 
 Pass Run(const Bytes& input, int mode) {
   static int serial = 0;
-  std::string in = test::WriteScratch("scan-in-" + std::to_string(++serial), input);
-  std::string out = in + ".out";
-  File inFile = File::OpenRead(in.c_str(), true);
+  std::string out = test::ScratchDir().string() + "/scan-out-" + std::to_string(++serial);
   File outFile = File::Create(out.c_str());
   OutputChannel channel;
   channel.kind = ChannelKind::File;
   channel.file = &outFile;
-  ScanContext& c = scanContext();
+  ScanContext c;
   c.mode = mode;
-  c.inputKind = kInputFile;
-  c.input = &inFile;
+  c.inputKind = kInputBytes;
+  c.input = ByteView(reinterpret_cast<const uint8_t*>(input.data()), input.size());
   c.outputKind = static_cast<int>(ChannelKind::File);
   c.output = &channel;
   EXPECT_EQ(ScanSetup(c), 0);
   int status = Scan(c);
   EXPECT_EQ(FlushChannel(channel), 0);
   outFile.Close();
-  return {status, c.outputCount, c.descriptorSeen, test::ReadAll(out)};
+  return {status, c.outputCount, c.descriptorSeen, test::ReadAll(out), c};
 }
 Pass Measure(const Bytes& b) {
   return Run(b, kMeasure);
@@ -82,7 +83,7 @@ TEST(Scanner, PureFontMeasuresWhatEmitWrites) {
   EXPECT_EQ(m.count, font.size());
   EXPECT_EQ(e.count, font.size());
 
-  const FontDescriptorRecord& d = fontState().lastFontDescriptor;
+  const FontDescriptorRecord& d = m.context.descriptor;
   EXPECT_EQ(d.U16(fd::kDescriptorSize), 64);
   EXPECT_EQ(d.U16(fd::kSymbolSet), 270);
   EXPECT_EQ(d.U16(fd::kPitch), 512);
@@ -117,31 +118,30 @@ TEST(Scanner, HeaderBlockLongerThanDescriptorIsSkipped) {
   Pass m = Measure(font);
   EXPECT_EQ(m.status, kEndOfInput);
   EXPECT_EQ(m.count, font.size());
-  EXPECT_EQ(fontState().lastFontDescriptor.U8(fd::kHeaderFormat), 11);
+  EXPECT_EQ(m.context.descriptor.U8(fd::kHeaderFormat), 11);
 }
 
 TEST(Scanner, TruncatedHeaderBlockIsFlagged) {
   Bytes font = Header(Descriptor(64) + Bytes(36, 'x')).substr(0, 5 + 64 + 10);
   Pass m = Measure(font);
   EXPECT_EQ(m.status, kEndOfInput);
-  EXPECT_TRUE(scanContext().dataTruncated);
+  EXPECT_TRUE(m.context.dataTruncated);
   EXPECT_NE(Emit(font).count, m.count);
 }
 
 TEST(Scanner, FontIdIsNotedAndDropped) {
-  fontState().scannedFontIdSeen = 0;
   Bytes font = Esc("*c5D") + PureFont();
   Pass m = Measure(font);
   EXPECT_EQ(m.status, kEndOfInput);
-  EXPECT_EQ(fontState().scannedFontIdSeen, 1);
-  EXPECT_EQ(fontState().scannedFontId, 5);
+  EXPECT_TRUE(m.context.fontIdSeen);
+  EXPECT_EQ(m.context.fontId, 5);
   EXPECT_EQ(Emit(font).output, Esc("*c") + PureFont());  // the bare prefix stays
   EXPECT_EQ(m.count, Emit(font).count);
 
-  fontState().scannedFontIdSeen = 0;
-  EXPECT_EQ(Emit(Esc("*c5d65E")).output, Esc("*c65E"));
-  EXPECT_EQ(fontState().scannedFontIdSeen, 1);
-  EXPECT_EQ(fontState().scannedFontId, 5);
+  Pass e = Emit(Esc("*c5d65E"));
+  EXPECT_EQ(e.output, Esc("*c65E"));
+  EXPECT_TRUE(e.context.fontIdSeen);
+  EXPECT_EQ(e.context.fontId, 5);
 }
 
 TEST(Scanner, ValueFields) {
@@ -197,28 +197,47 @@ TEST(Scanner, TextParsingMethod31SwallowsEscAsSecondByte) {
 
 TEST(Scanner, ShortWriteFails) {
 #ifndef _WIN32
-  std::string in = test::WriteScratch("full-in", PureFont() + Bytes(200000, 'x'));
-  File inFile = File::OpenRead(in.c_str(), true);
+  Bytes in = PureFont() + Bytes(200000, 'x');
   File full = File::Create("/dev/full");
   ASSERT_TRUE(full.IsOpen());
   OutputChannel channel;
   channel.kind = ChannelKind::File;
   channel.file = &full;
-  ScanContext& c = scanContext();
+  ScanContext c;
   c.mode = kEmit;
-  c.input = &inFile;
+  c.input = ByteView(reinterpret_cast<const uint8_t*>(in.data()), in.size());
   c.outputKind = 2;
   c.output = &channel;
   ASSERT_EQ(ScanSetup(c), 0);
   // Gathered output reaches the disk only in blocks; drive enough through.
   int status = kScanOk;
-  for (int i = 0; i < 4000 && status != kWriteFailed; ++i) {
+  for (int i = 0; i < 4000 && status != kScanWriteFailed; ++i) {
     uint8_t b[64] = {};
-    status = c.write(channel, b, sizeof b) == 0 ? kScanOk : kWriteFailed;
+    status = c.write(channel, b, sizeof b) == 0 ? kScanOk : kScanWriteFailed;
   }
-  EXPECT_EQ(status, kWriteFailed);
-  EXPECT_EQ(Scan(c), kWriteFailed);  // every later write fails too
+  EXPECT_EQ(status, kScanWriteFailed);
+  EXPECT_EQ(Scan(c), kScanWriteFailed);  // every later write fails too
 #endif
+}
+
+// What adding a file learns: a pure font's name and descriptor, and its own
+// font ID even when the file turns out to be no pure font.
+TEST(Scanner, ProbeFontName) {
+  auto view = [](const Bytes& b) { return ByteView(reinterpret_cast<const uint8_t*>(b.data()), b.size()); };
+  const Bytes font = Esc("*c7D") + PureFont();
+  PclFontProbe probe = ProbeFontName(view(font));
+  EXPECT_TRUE(probe.pureFont);
+  EXPECT_EQ(probe.name, "TestFont        ");
+  EXPECT_EQ(probe.descriptor.U16(fd::kPitch), 512);
+  EXPECT_TRUE(probe.fontIdSeen);
+  EXPECT_EQ(probe.fontId, 7);
+  const Bytes macro = Esc("*c9D") + Esc("&f1y0X") + "text";
+  probe = ProbeFontName(view(macro));
+  EXPECT_FALSE(probe.pureFont);
+  EXPECT_TRUE(probe.name.empty());
+  EXPECT_TRUE(probe.fontIdSeen);
+  EXPECT_EQ(probe.fontId, 9);
+  EXPECT_FALSE(ProbeFontName(ByteView()).pureFont);
 }
 
 TEST(Scanner, SetupChecks) {
@@ -226,9 +245,7 @@ TEST(Scanner, SetupChecks) {
   EXPECT_EQ(ScanSetup(c), 1);
   c.mode = 7;
   EXPECT_EQ(ScanSetup(c), 2);
-  File f;
   c.mode = kEmit;
-  c.input = &f;
   c.outputKind = 5;
   EXPECT_EQ(ScanSetup(c), 2);
   c.inputKind = 2;

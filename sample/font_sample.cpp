@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "jobs/streams.h"
+#include "io/result_codes.h"
 #include "sample/sample_page.h"
 
 namespace gc {
@@ -149,12 +149,13 @@ SampleTexts BuildSampleTexts(const FontDescriptorRecord& descriptor) {
 }
 
 int PrintFontSample(int charsPerLine, ChannelWrite write, OutputChannel& channel,
-                    const DownloadItem& item, DateTimeText dateText) {
+                    const DownloadItem& item, const FontDescriptorRecord& descriptor,
+                    uint32_t downloadSize, DateTimeText dateText) {
   if (item.resourceType != static_cast<int>(ResourceType::PclFont) &&
       item.resourceType != static_cast<int>(ResourceType::TrueTypeFont))
-    return 8;
-  SampleTexts texts = BuildSampleTexts(fontState().lastFontDescriptor);
-  return WriteSamplePage(charsPerLine, write, channel, item, texts.selectCommand,
+    return kUnknownItemType;
+  SampleTexts texts = BuildSampleTexts(descriptor);
+  return WriteSamplePage(charsPerLine, write, channel, item, downloadSize, texts.selectCommand,
                          texts.attributeText, texts.lineSpacingCommand, dateText);
 }
 

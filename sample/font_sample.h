@@ -22,10 +22,12 @@ bool UnboundFont(const FontDescriptorRecord& descriptor);
 // All three stay empty for a header format that names no known font kind.
 SampleTexts BuildSampleTexts(const FontDescriptorRecord& descriptor);
 
-// Prints the sample page for `item` from fontState().lastFontDescriptor, so it
-// runs right after the item's download. Returns 8 without writing for an item
-// that is neither a PCL5 font nor a TrueType font, else WriteSamplePage's result.
+// Prints the sample page for `item` from the descriptor its download sent and
+// the SIZE it announced, right after the download. Returns 8 without writing
+// for an item that is neither a PCL5 font nor a TrueType font, else
+// WriteSamplePage's result.
 int PrintFontSample(int charsPerLine, ChannelWrite write, OutputChannel& channel,
-                    const DownloadItem& item, DateTimeText dateText = CurrentLocalDateTime);
+                    const DownloadItem& item, const FontDescriptorRecord& descriptor,
+                    uint32_t downloadSize, DateTimeText dateText = CurrentLocalDateTime);
 
 }  // namespace gc

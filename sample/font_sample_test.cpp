@@ -137,20 +137,19 @@ TEST(FontSample, MacrosAndPostScriptFontsGetNoPage) {
     item.resourceType = static_cast<int>(type);
     OutputChannel ch;
     ResetRecording();
-    EXPECT_EQ(PrintFontSample(16, test::Record, ch, item, FixedDate), 8);
+    EXPECT_EQ(PrintFontSample(16, test::Record, ch, item, FontDescriptorRecord{}, 0, FixedDate), 8);
     EXPECT_EQ(recording().calls, 0);
   }
 }
 
 TEST(FontSample, PageCarriesTheLastFontsTexts) {
-  fontState().lastFontDescriptor =
-      Descriptor({.format = 15, .type = 11, .spacing = 1, .symbolSet = 277, .typeface = 4101});
+  const FontDescriptorRecord descriptor = Descriptor({.format = 15, .type = 11, .spacing = 1, .symbolSet = 277, .typeface = 4101});
   DownloadItem item;
   item.resourceType = static_cast<int>(ResourceType::TrueTypeFont);
   item.downloadName = "TT";
   OutputChannel ch;
   ResetRecording();
-  ASSERT_EQ(PrintFontSample(16, test::Record, ch, item, FixedDate), 0);
+  ASSERT_EQ(PrintFontSample(16, test::Record, ch, item, descriptor, 0, FixedDate), 0);
   const std::vector<std::string>& p = recording().pieces;
   ASSERT_EQ(p.size(), 18u + 28u + 6u);
   EXPECT_EQ(p[8], "Attribute:<esc>(" + kSymbolSetBox + "<esc>(s1p" + kHeightBox + "v0s0b4101T\r\n");
@@ -160,12 +159,12 @@ TEST(FontSample, PageCarriesTheLastFontsTexts) {
 }
 
 TEST(FontSample, UnknownFormatStillPrintsThePageInItsOwnFont) {
-  fontState().lastFontDescriptor = Descriptor({.format = 99, .spacing = 0, .height = 200});
+  const FontDescriptorRecord descriptor = Descriptor({.format = 99, .spacing = 0, .height = 200});
   DownloadItem item;
   item.resourceType = static_cast<int>(ResourceType::PclFont);
   OutputChannel ch;
   ResetRecording();
-  ASSERT_EQ(PrintFontSample(16, test::Record, ch, item, FixedDate), 0);
+  ASSERT_EQ(PrintFontSample(16, test::Record, ch, item, descriptor, 0, FixedDate), 0);
   const std::vector<std::string>& p = recording().pieces;
   ASSERT_EQ(p.size(), 18u + 28u + 6u);
   EXPECT_EQ(p[8], "Attribute:\r\n");
@@ -175,12 +174,12 @@ TEST(FontSample, UnknownFormatStillPrintsThePageInItsOwnFont) {
 }
 
 TEST(FontSample, FailedFirstWriteIsTheResult) {
-  fontState().lastFontDescriptor = Descriptor({.format = 0, .spacing = 1, .height = 48});
+  const FontDescriptorRecord descriptor = Descriptor({.format = 0, .spacing = 1, .height = 48});
   DownloadItem item;
   item.resourceType = static_cast<int>(ResourceType::PclFont);
   OutputChannel ch;
   ResetRecording(0);
-  EXPECT_EQ(PrintFontSample(16, test::Record, ch, item, FixedDate), 6);
+  EXPECT_EQ(PrintFontSample(16, test::Record, ch, item, descriptor, 0, FixedDate), 6);
   EXPECT_EQ(recording().calls, 1);
   EXPECT_TRUE(recording().pieces.empty());
 }

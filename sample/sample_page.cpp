@@ -3,7 +3,6 @@
 #include <cstdio>
 
 #include "io/stream_writer.h"
-#include "jobs/streams.h"
 
 namespace gc {
 
@@ -30,7 +29,7 @@ constexpr int kFirstCode = 32, kLastCode = 255;
 }  // namespace
 
 int WriteSamplePage(int charsPerLine, ChannelWrite write, OutputChannel& channel,
-                    const DownloadItem& item, const std::string& selectCommand,
+                    const DownloadItem& item, uint32_t downloadSize, const std::string& selectCommand,
                     const std::string& attributeText, const std::string& lineSpacingCommand,
                     DateTimeText dateText) {
   // The job admits 1 to 100; a row must hold at least one code or the rows never end.
@@ -50,7 +49,7 @@ int WriteSamplePage(int charsPerLine, ChannelWrite write, OutputChannel& channel
   page.Put(kSingleRule);
   page.Put(kDateLabel + (dateText ? dateText() : std::string()) + kLineEnd);
   page.Put(kSingleRule);
-  page.Format(kSizeLine, static_cast<unsigned>(downloadSizeTotal()));
+  page.Format(kSizeLine, static_cast<unsigned>(downloadSize));
   page.Put(kSingleRule);
   page.Put(selectCommand);
   page.Put(lineSpacingCommand);

@@ -69,12 +69,11 @@ const std::vector<std::string> kTail = {
     Esc("%-12345X")};
 
 TEST(SamplePage, WholePageWithRowsOfHundred) {
-  downloadSizeTotal() = 1234;
   OutputChannel ch;
   ResetRecording();
   std::string select = Esc("(10U") + Esc("(s0p40.00h12.0v1s3b4147T");
   std::string spacing = Esc("&l12.0000C") + Esc("=");
-  ASSERT_EQ(WriteSamplePage(100, test::Record, ch, Item("MyFont", 12), select,
+  ASSERT_EQ(WriteSamplePage(100, test::Record, ch, Item("MyFont", 12), 1234, select,
                             "<esc>(10U<esc>(s0p40.00h12.0v1s3b4147T", spacing, FixedDate),
             0);
   std::vector<std::string> expected =
@@ -95,7 +94,7 @@ TEST(SamplePage, RowsHoldTheGivenNumberOfCodes) {
   for (const Case& c : cases) {
     OutputChannel ch;
     ResetRecording();
-    ASSERT_EQ(WriteSamplePage(c.perRow, test::Record, ch, Item("F", 1), "", "", "", FixedDate), 0);
+    ASSERT_EQ(WriteSamplePage(c.perRow, test::Record, ch, Item("F", 1), 0, "", "", "", FixedDate), 0);
     const std::vector<std::string>& p = recording().pieces;
     ASSERT_EQ(p.size(), 18 + 2 * c.rows + 6) << c.perRow;
     std::string all;
@@ -114,10 +113,9 @@ TEST(SamplePage, RowsHoldTheGivenNumberOfCodes) {
 }
 
 TEST(SamplePage, EmptyTextsAndZeroSize) {
-  downloadSizeTotal() = 0;
   OutputChannel ch;
   ResetRecording();
-  ASSERT_EQ(WriteSamplePage(16, test::Record, ch, Item("", 0), "", "", "", FixedDate), 0);
+  ASSERT_EQ(WriteSamplePage(16, test::Record, ch, Item("", 0), 0, "", "", "", FixedDate), 0);
   std::vector<std::string> head = Head("", 0, "", 0, "", "");
   std::vector<std::string> got(recording().pieces.begin(), recording().pieces.begin() + 18);
   EXPECT_EQ(got, head);
@@ -131,7 +129,7 @@ TEST(SamplePage, FirstFailureEndsThePage) {
   for (int failAt : {0, 1, 12, 17, 18, 19, 45, 51}) {
     OutputChannel ch;
     ResetRecording(failAt);
-    EXPECT_EQ(WriteSamplePage(16, test::Record, ch, Item("F", 1), "", "", "", FixedDate), 6)
+    EXPECT_EQ(WriteSamplePage(16, test::Record, ch, Item("F", 1), 0, "", "", "", FixedDate), 6)
         << failAt;
     EXPECT_EQ(recording().calls, failAt + 1) << "no write after the failed one";
     EXPECT_EQ(recording().pieces.size(), static_cast<size_t>(failAt));
@@ -140,14 +138,13 @@ TEST(SamplePage, FirstFailureEndsThePage) {
 
 TEST(SamplePage, PageReachesTheFileBeforeReturning) {
   std::string path = (test::ScratchDir() / "page.prn").string();
-  downloadSizeTotal() = 77;
   {
     File file = File::Create(path.c_str());
     ASSERT_TRUE(file.IsOpen());
     OutputChannel ch;
     ch.kind = ChannelKind::File;
     ch.file = &file;
-    ASSERT_EQ(WriteSamplePage(50, FileWrite, ch, Item("Real", 3), Esc("(8U"), "x", "", FixedDate),
+    ASSERT_EQ(WriteSamplePage(50, FileWrite, ch, Item("Real", 3), 77, Esc("(8U"), "x", "", FixedDate),
               0);
     EXPECT_TRUE(ch.pending.empty());
   }
@@ -161,13 +158,13 @@ TEST(SamplePage, PageReachesTheFileBeforeReturning) {
 TEST(SamplePage, FailureOfTheGatheredBytesIsThePages) {
   OutputChannel ch;  // a file channel without a file: delivery fails with 1
   ch.kind = ChannelKind::File;
-  EXPECT_EQ(WriteSamplePage(16, FileWrite, ch, Item("F", 1), "", "", "", FixedDate), 1);
+  EXPECT_EQ(WriteSamplePage(16, FileWrite, ch, Item("F", 1), 0, "", "", "", FixedDate), 1);
 }
 
 TEST(SamplePage, DefaultClockFillsTheDateLine) {
   OutputChannel ch;
   ResetRecording();
-  ASSERT_EQ(WriteSamplePage(16, test::Record, ch, Item("F", 1), "", "", ""), 0);
+  ASSERT_EQ(WriteSamplePage(16, test::Record, ch, Item("F", 1), 0, "", "", ""), 0);
   const std::string& date = recording().pieces[12];
   ASSERT_GT(date.size(), 7u);
   EXPECT_EQ(date.substr(0, 5), "DATE:");

@@ -2,7 +2,7 @@
 #pragma once
 #include <cstdint>
 
-#include "truetype/byte_view.h"
+#include "os/byte_view.h"
 #include "truetype/font_image.h"
 
 namespace gc {

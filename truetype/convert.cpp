@@ -1,19 +1,16 @@
-// A TrueType font becomes a PCL TrueType-scalable soft font. The PJL download
-// line states the payload size first, so every conversion runs twice over the
-// same image: once counting, once writing.
+// A TrueType font becomes a PCL TrueType-scalable soft font. Every conversion
+// runs twice over the same image: once counting, once writing.
 #include "truetype/convert.h"
 
-#include "jobs/streams.h"
-#include "os/ui.h"
+#include "io/result_codes.h"
 #include "truetype/soft_font.h"
-#include "resources/messages.h"
 
 namespace gc {
 
 namespace {
 
-constexpr int kUnsupportedFormat = 11;
-constexpr int kWriteFailed = 5;
+constexpr char kFontId[] = "\x1b*c%dD";
+constexpr char kFontHeader[] = "\x1b)s%uW";
 
 bool WritesCharacters(uint16_t format) {
   return format == 0 || format == 4 || format == 6;
@@ -22,41 +19,54 @@ bool SendsHeaderOnly(uint16_t format) {
   return format == 2 || format == 8 || format == 10 || format == 12;
 }
 
+// The two commands in front of the header, written or counted.
+int WriteHeadCommands(StreamWriter& out, int fontId, uint32_t headerSize) {
+  out.Format(kFontId, fontId);
+  return out.Format(kFontHeader, headerSize);
+}
+
 }  // namespace
 
-int ConvertTrueTypeFont(os::Ui* ui, ChannelWrite write, OutputChannel& channel, const char* path,
-                        const char* downloadName, int fontId, uint32_t face) {
-  FontImage image;
-  if (int code = LoadFontFile(path, image); code != 0) return code;
-  ParseTableDirectory(image, face);
+TrueTypeSoftFont::TrueTypeSoftFont() = default;
+TrueTypeSoftFont::~TrueTypeSoftFont() = default;
+TrueTypeSoftFont::TrueTypeSoftFont(TrueTypeSoftFont&&) noexcept = default;
+TrueTypeSoftFont& TrueTypeSoftFont::operator=(TrueTypeSoftFont&&) noexcept = default;
 
-  Conversion c(image, downloadName);
-  auto refuse = [&] {
-    if (ui) ui->ShowMessage(kMsgUnsupportedFont);
-    return kUnsupportedFormat;
-  };
+int TrueTypeSoftFont::Plan(ByteView file, uint32_t face, const char* downloadName, int fontId) {
+  FontImage image(file);
+  ParseTableDirectory(image, face);
+  conversion_ = std::make_unique<Conversion>(image, downloadName);
+  Conversion& c = *conversion_;
+  fontId_ = fontId;
   // A file that changed since it was added, or tables that no header format's
   // sizes can carry, would give the printer a broken font.
-  if (!HasRequiredTables(image) || c.headerFormat == 0) return refuse();
-  if (!WritesCharacters(c.cmap.format) && !SendsHeaderOnly(c.cmap.format)) return refuse();
+  if (!HasRequiredTables(c.image) || c.headerFormat == 0) return kUnsupportedTrueType;
+  if (!WritesCharacters(c.cmap.format) && !SendsHeaderOnly(c.cmap.format))
+    return kUnsupportedTrueType;
 
   StreamWriter header;
   WriteFontHeader(c, header);
   StreamWriter payload;
+  if (header.count() <= 0x7FFFFFFF)
+    WriteHeadCommands(payload, fontId, static_cast<uint32_t>(header.count()));
   if (WritesCharacters(c.cmap.format)) WriteMappedGlyphs(c, payload);
-  uint64_t payloadCount =
-      payload.count() + TrueTypeHeadCommandsLength(fontId, static_cast<uint32_t>(header.count()));
   // A glyph's 16-bit size fields, the header command's value and the PJL SIZE bound the rest.
-  if (c.glyphTooLarge || header.count() > 0x7FFFFFFF || header.count() + payloadCount > 0xFFFFFFFFu)
-    return refuse();
+  if (c.glyphTooLarge || header.count() > 0x7FFFFFFF ||
+      header.count() + payload.count() > 0xFFFFFFFFu)
+    return kUnsupportedTrueType;
+  headerSize_ = static_cast<uint32_t>(header.count());
+  payloadSize_ = static_cast<uint32_t>(header.count() + payload.count());
+  descriptor_ = c.descriptor;
+  return kStreamOk;
+}
 
+int TrueTypeSoftFont::Write(ChannelWrite write, OutputChannel& channel) {
+  Conversion& c = *conversion_;
   StreamWriter out(write, channel);
-  if (WriteTrueTypeHead(write, channel, downloadName, fontId, static_cast<uint32_t>(header.count()),
-                        static_cast<uint32_t>(payloadCount)) != 0)
-    return kWriteFailed;
-  if (WriteFontHeader(c, out) != 0) return kWriteFailed;
-  if (WritesCharacters(c.cmap.format) && WriteMappedGlyphs(c, out) != 0) return kWriteFailed;
-  return WriteTrueTypeTail(write, channel);
+  WriteHeadCommands(out, fontId_, headerSize_);
+  if (out.error() == 0) WriteFontHeader(c, out);
+  if (out.error() == 0 && WritesCharacters(c.cmap.format)) WriteMappedGlyphs(c, out);
+  return out.error() ? kReadOrWriteFailed : kStreamOk;
 }
 
 }  // namespace gc

@@ -176,12 +176,12 @@ Descriptor BuildDescriptor(const Conversion& c) {
     p[26] = static_cast<uint8_t>(typeface >> 8);
     Put32(p + 44, 0x80000000u);
   }
-  SettleFontName(p + 48, c.downloadName);
+  SettleFontName(p + 48, c.downloadName.c_str());
   return d;
 }
 
 // The descriptor as the rest of the program reads it: multi-byte fields in host order.
-void Publish(const Descriptor& d) {
+FontDescriptorRecord HostOrder(const Descriptor& d) {
   FontDescriptorRecord record;
   std::memcpy(record.bytes, d.data(), d.size());
   static constexpr int k16[] = {fd::kDescriptorSize,
@@ -203,7 +203,7 @@ void Publish(const Descriptor& d) {
   for (int at : k16) record.SetU16(at, static_cast<uint16_t>((d[at] << 8) | d[at + 1]));
   record.SetU32(fd::kFontNumber,
                 (uint32_t{d[44]} << 24) | (uint32_t{d[45]} << 16) | (uint32_t{d[46]} << 8) | d[47]);
-  fontState().lastFontDescriptor = record;
+  return record;
 }
 
 // Writes pieces and keeps the running checksum of the bytes it is asked to sum.
@@ -280,6 +280,7 @@ uint8_t FontHeaderFormat(const FontImage& image) {
 int WriteFontHeader(Conversion& c, StreamWriter& sink) {
   const FontImage& image = c.image;
   Descriptor d = BuildDescriptor(c);
+  c.descriptor = HostOrder(d);
   HeaderOut out(sink, c.headerFormat);
   // The checksum covers everything from the descriptor's scale factor on.
   int code = sink.Put(d.data(), 64);
@@ -313,7 +314,7 @@ int WriteFontHeader(Conversion& c, StreamWriter& sink) {
   if (code == 0) code = out.Summed(&kReserved, 1);
   uint8_t checksum = out.checksum();
   if (code == 0) code = sink.Put(&checksum, 1);
-  if (code == 0 && !sink.counting()) Publish(d);
+
   return code;
 }
 

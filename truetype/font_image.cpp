@@ -3,7 +3,6 @@
 #include <new>
 #include <stdexcept>
 
-#include "os/file.h"
 #include "truetype/cmap.h"
 #include "truetype/font_kind.h"
 #include "truetype/name_table.h"
@@ -63,36 +62,6 @@ uint32_t TagValue(Tag tag) {
   return (uint32_t{static_cast<uint8_t>(s[0])} << 24) |
          (uint32_t{static_cast<uint8_t>(s[1])} << 16) |
          (uint32_t{static_cast<uint8_t>(s[2])} << 8) | static_cast<uint8_t>(s[3]);
-}
-
-int LoadFontFile(const char* path, FontImage& image) {
-  image = FontImage{};
-  File file = File::OpenRead(path, true);
-  if (!file.IsOpen()) return 1;
-  uint64_t size = 0;
-  if (!file.Size(&size)) return 5;
-  if (size >> 32) return 3;
-  if (size == 0) return 4;
-  // Too large for this process's memory (2 GB and more on a 32-bit build):
-  // refused like a file too large for the format.
-  try {
-    image.bytes.assign(static_cast<size_t>(size), 0);
-  } catch (const std::bad_alloc&) {
-    return 3;
-  } catch (const std::length_error&) {
-    return 3;
-  }
-  size_t got = 0;
-  while (got < image.bytes.size()) {
-    long long n = file.Read(image.bytes.data() + got, image.bytes.size() - got);
-    if (n <= 0) break;
-    got += static_cast<size_t>(n);
-  }
-  if (got != image.bytes.size()) {
-    image = FontImage{};
-    return 5;
-  }
-  return 0;
 }
 
 void ParseTableDirectory(FontImage& image, uint32_t face) {

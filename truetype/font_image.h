@@ -1,9 +1,8 @@
-// A TrueType font file held whole in memory, and the tables the converter uses.
+// A TrueType font file's bytes (held by the caller) and the tables the converter uses.
 #pragma once
 #include <cstdint>
-#include <vector>
 
-#include "truetype/byte_view.h"
+#include "os/byte_view.h"
 
 namespace gc {
 
@@ -37,18 +36,15 @@ struct TableRef {
 };
 
 struct FontImage {
-  std::vector<uint8_t> bytes;  // the whole file
+  explicit FontImage(ByteView file = ByteView()) : bytes(file) {}
+  ByteView bytes;  // the whole file, owned by the caller
   TableRef tables[kTagCount];
 
   const TableRef& ref(Tag tag) const { return tables[static_cast<int>(tag)]; }
   bool Has(Tag tag) const { return ref(tag).location != nullptr; }
   ByteView Table(Tag tag) const { return ByteView(ref(tag).location, ref(tag).length); }
-  ByteView All() const { return ByteView(bytes.data(), bytes.size()); }
+  ByteView All() const { return bytes; }
 };
-
-// Reads the whole file into `image`. Returns 0, 1 (cannot be opened), 3 (size
-// beyond 32 bits), 4 (empty) or 5 (cannot be read whole).
-int LoadFontFile(const char* path, FontImage& image);
 
 // Fills the table set from the directory of face `face` (0 unless the file is
 // a collection). A table that lies outside the file, or whose records (cmap

@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "os/file.h"
 
 namespace gc {
 
@@ -111,26 +110,6 @@ bool FaceDirectory(ByteView file, uint32_t face, uint64_t* offset) {
   if (face >= FaceCount(file)) return false;
   *offset = file.U32(12 + 4 * uint64_t{face});
   return file.Has(*offset, 12);
-}
-
-bool IdentifyFontFileAt(const char* path, FontFileKind* kind, uint32_t* faces) {
-  File file = File::OpenRead(path, false);
-  uint64_t size = 0;
-  if (!file.IsOpen() || !file.Size(&size)) return false;
-  uint8_t start[kFontKindProbeBytes] = {};
-  size_t got = 0;
-  while (got < sizeof start) {
-    long long n = file.Read(start + got, sizeof start - got);
-    if (n < 0) return false;
-    if (n == 0) break;
-    got += static_cast<size_t>(n);
-  }
-  ByteView bytes(start, got);
-  *kind = IdentifyFontFile(bytes, size);
-  *faces = *kind == FontFileKind::Collection ? bytes.U32(8)
-           : *kind == FontFileKind::TrueType ? 1
-                                              : 0;
-  return true;
 }
 
 }  // namespace gc

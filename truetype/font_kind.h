@@ -3,7 +3,9 @@
 #pragma once
 #include <cstdint>
 
-#include "truetype/byte_view.h"
+#include <cstddef>
+
+#include "os/byte_view.h"
 
 namespace gc {
 
@@ -19,9 +21,6 @@ enum class FontFileKind {
   Bitmap,    // X11 BDF or PCF
 };
 
-// Enough of the file's start to tell every kind apart.
-inline constexpr size_t kFontKindProbeBytes = 64;
-
 // `start` is the file's beginning (more bytes help the sfnt directory check);
 // `fileSize` its whole size.
 FontFileKind IdentifyFontFile(ByteView start, uint64_t fileSize);
@@ -35,9 +34,5 @@ uint32_t FaceCount(ByteView file);
 
 // Where face `face`'s table directory starts, or false when there is no such face.
 bool FaceDirectory(ByteView file, uint32_t face, uint64_t* offset);
-
-// The kind of the file at `path` and, for TrueType files, its face count.
-// False when the file cannot be read.
-bool IdentifyFontFileAt(const char* path, FontFileKind* kind, uint32_t* faces);
 
 }  // namespace gc

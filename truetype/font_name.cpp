@@ -9,23 +9,13 @@
 
 namespace gc {
 
-namespace {
-int& CmapFormatOfLastRead() {
-  static int format = 0;
-  return format;
-}
-}  // namespace
-
-int lastCmapFormat() {
-  return CmapFormatOfLastRead();
-}
-
-int ReadTrueTypeFontName(const char* path, char* buffer, size_t capacity, uint32_t face) {
-  FontImage image;
-  if (LoadFontFile(path, image) != 0) return -3;
+int ReadTrueTypeFontName(ByteView file, char* buffer, size_t capacity, uint32_t face,
+                         int* cmapFormat) {
+  if (file.empty()) return -3;
+  FontImage image(file);
   ParseTableDirectory(image, face);
   if (!HasRequiredTables(image)) return -1;
-  CmapFormatOfLastRead() = SelectCmapSubtable(image).format;
+  *cmapFormat = SelectCmapSubtable(image).format;
 
   uint16_t wanted;
   if (!DisplayNameId(image, &wanted)) return 0;

@@ -3,13 +3,16 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "os/byte_view.h"
+
 namespace gc {
 
 // The name length (>= 0) of a readable TrueType font (face `face` of a
-// collection), -3 for a font file that cannot be used, other negative values
-// for a file that is not TrueType.
-int ReadTrueTypeFontName(const char* path, char* buffer, size_t capacity, uint32_t face = 0);
-// The format of the cmap subtable chosen by the last ReadTrueTypeFontName.
-int lastCmapFormat();
+// collection), -3 for an empty file, other negative values for a file that is
+// not TrueType. `cmapFormat` gets the format of the cmap subtable the
+// conversion would use whenever the tables are there (the result is not -3 or
+// -1 for missing tables).
+int ReadTrueTypeFontName(ByteView file, char* buffer, size_t capacity, uint32_t face,
+                         int* cmapFormat);
 
 }  // namespace gc

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "truetype/byte_view.h"
+#include "os/byte_view.h"
 #include "truetype/font_image.h"
 
 namespace gc {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 
 #include "tests/support/files.h"
@@ -13,6 +14,26 @@ namespace {
 
 std::string Font(const std::string& name) {
   return std::string(GC_TEST_FONTS) + "/" + name;
+}
+
+ByteView View(const test::Bytes& bytes) {
+  return ByteView(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+}
+
+// A test font's bytes, kept for the whole run so that views of them stay valid.
+ByteView FontBytes(const std::string& name) {
+  static std::map<std::string, test::Bytes> loaded;
+  auto [at, fresh] = loaded.try_emplace(name);
+  if (fresh) at->second = test::ReadAll(Font(name));
+  return View(at->second);
+}
+
+int ReadName(ByteView file, char* buffer, size_t capacity, uint32_t face = 0,
+             int* cmapFormat = nullptr) {
+  int format = -1;
+  int result = ReadTrueTypeFontName(file, buffer, capacity, face, &format);
+  if (cmapFormat) *cmapFormat = format;
+  return result;
 }
 
 struct NameCase {
@@ -42,31 +63,31 @@ TEST(TrueTypeReader, DisplayNames) {
   for (const NameCase& c : cases) {
     SCOPED_TRACE(c.file);
     char buffer[201] = {};
-    EXPECT_EQ(ReadTrueTypeFontName(Font(c.file).c_str(), buffer, sizeof buffer), c.result);
+    int format = -1;
+    EXPECT_EQ(ReadName(FontBytes(c.file), buffer, sizeof buffer, 0, &format), c.result);
     EXPECT_EQ(std::string(buffer), c.name);
     if (c.cmapFormat >= 0) {
-      EXPECT_EQ(lastCmapFormat(), c.cmapFormat);
+      EXPECT_EQ(format, c.cmapFormat);
     }
   }
 }
 
 TEST(TrueTypeReader, FacesOfACollection) {
   char buffer[201] = {};
-  EXPECT_EQ(ReadTrueTypeFontName(Font("collection.ttc").c_str(), buffer, sizeof buffer, 1), 10);
+  EXPECT_EQ(ReadName(FontBytes("collection.ttc"), buffer, sizeof buffer, 1), 10);
   EXPECT_EQ(std::string(buffer), "Plain Bold");
   // No such face, and no second face in a single font: no tables at all.
   for (const char* file : {"collection.ttc", "regular.ttf"}) {
     SCOPED_TRACE(file);
     char none[201] = {};
-    EXPECT_EQ(ReadTrueTypeFontName(Font(file).c_str(), none, sizeof none, 2), -1);
+    EXPECT_EQ(ReadName(FontBytes(file), none, sizeof none, 2), -1);
   }
 }
 
 TEST(TrueTypeReader, UnsupportedNameEncodings) {
   // Patch the platform of a name record in a copy of the font.
   test::Bytes font = test::ReadAll(Font("regular.ttf"));
-  FontImage image;
-  ASSERT_EQ(LoadFontFile(Font("regular.ttf").c_str(), image), 0);
+  FontImage image(FontBytes("regular.ttf"));
   ParseTableDirectory(image);
   size_t name = image.ref(Tag::Name).offset;
   auto patchPlatform = [&](int nameId, char platform) {
@@ -75,11 +96,13 @@ TEST(TrueTypeReader, UnsupportedNameEncodings) {
       size_t record = name + 6 + 12 * i;
       if (copy[record + 7] == nameId) copy[record + 1] = platform;  // platformID 7
     }
-    return test::WriteScratch("patched.ttf", copy);
+    static test::Bytes patched;
+    patched = copy;
+    return View(patched);
   };
   char buffer[201] = {};
-  EXPECT_EQ(ReadTrueTypeFontName(patchPlatform(2, 7).c_str(), buffer, sizeof buffer), 0);
-  EXPECT_EQ(ReadTrueTypeFontName(patchPlatform(1, 7).c_str(), buffer, sizeof buffer), -1);
+  EXPECT_EQ(ReadName(patchPlatform(2, 7), buffer, sizeof buffer), 0);
+  EXPECT_EQ(ReadName(patchPlatform(1, 7), buffer, sizeof buffer), -1);
 }
 
 TEST(TrueTypeReader, CmapPasses) {
@@ -95,8 +118,7 @@ TEST(TrueTypeReader, CmapPasses) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.file);
-    FontImage image;
-    ASSERT_EQ(LoadFontFile(Font(c.file).c_str(), image), 0);
+    FontImage image(FontBytes(c.file));
     ParseTableDirectory(image);
     CmapChoice choice = SelectCmapSubtable(image);
     EXPECT_EQ(choice.index, c.index);
@@ -107,8 +129,7 @@ TEST(TrueTypeReader, CmapPasses) {
 TEST(TrueTypeReader, LookupGlyph) {
   for (const char* file : {"regular.ttf", "format0.ttf", "format6.ttf"}) {
     SCOPED_TRACE(file);
-    FontImage image;
-    ASSERT_EQ(LoadFontFile(Font(file).c_str(), image), 0);
+    FontImage image(FontBytes(file));
     ParseTableDirectory(image);
     CmapChoice choice = SelectCmapSubtable(image);
     uint16_t glyph = 0;
@@ -130,8 +151,7 @@ TEST(TrueTypeReader, LookupGlyph) {
     ASSERT_TRUE(LookupGlyph(image, ' ', choice, &glyph, &header));
     EXPECT_EQ(glyph, 1);
   }
-  FontImage image;
-  ASSERT_EQ(LoadFontFile(Font("empty_notdef.ttf").c_str(), image), 0);
+  FontImage image(FontBytes("empty_notdef.ttf"));
   ParseTableDirectory(image);
   EXPECT_EQ(GlyphBytes(image, 0).size(), 0u);
   EXPECT_GT(GlyphBytes(image, 6).size(), 0u);  // the composite
@@ -164,13 +184,13 @@ TEST(TrueTypeReader, DirectoryBounds) {
     copy.replace(c.at, c.bytes.size(), c.bytes);
     char buffer[201] = {};
     EXPECT_EQ(
-        ReadTrueTypeFontName(test::WriteScratch("bounds.ttf", copy).c_str(), buffer, sizeof buffer),
+        ReadName(View(copy), buffer, sizeof buffer),
         -1);
   }
   // A font cut short loses the tables past the cut.
   char buffer[201] = {};
   EXPECT_EQ(
-      ReadTrueTypeFontName(test::WriteScratch("cut.ttf", font.substr(0, font.size() / 2)).c_str(),
+      ReadName(View(font.substr(0, font.size() / 2)),
                            buffer, sizeof buffer),
       -1);
 }

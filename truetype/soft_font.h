@@ -6,6 +6,7 @@
 #include <string>
 
 #include "io/stream_writer.h"
+#include "pcl/font_descriptor.h"
 #include "truetype/cmap.h"
 #include "truetype/font_image.h"
 
@@ -34,12 +35,12 @@ uint8_t FontHeaderFormat(const FontImage& image);
 struct Conversion {
   Conversion(const FontImage& font, const char* name)
       : image(font),
-        downloadName(name),
+        downloadName(name ? name : ""),
         cmap(SelectCmapSubtable(font)),
         headerFormat(FontHeaderFormat(font)) {}
 
-  const FontImage& image;
-  const char* downloadName;
+  FontImage image;  // a view of the caller's bytes
+  std::string downloadName;
   CmapChoice cmap;
   uint8_t headerFormat;      // 15, 16 for segments past 64 KB, 0 when none fits
   uint16_t lastCode = 0;     // the header's Last Code, found by the glyph walk
@@ -47,11 +48,12 @@ struct Conversion {
   uint16_t highestCode = 0;  // highest code sent by the walk
   PendingGlyphSet pending;
   bool glyphTooLarge = false;  // a glyph that the 16-bit size fields cannot carry
+  FontDescriptorRecord descriptor;  // the header's, host order, once built
 };
 
 
-// The descriptor and its segments. When writing, the descriptor also becomes
-// lastFontDescriptor once its last byte has gone out.
+// The descriptor and its segments; the descriptor is also kept in `c` in the
+// form the rest of the program reads.
 int WriteFontHeader(Conversion& c, StreamWriter& out);
 
 // Characters for formats 0, 4 and 6, the default glyph, the unmapped glyphs

@@ -1,14 +1,14 @@
-// The converter's results and the descriptor it leaves for the sample page.
+// The converter's results, its payload and the descriptor it sends.
 // The stream's structure, byte for byte against fontTools' reading of the same
 // fonts, is checked by tests/e2e/truetype_stream_test.py.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 
-#include "jobs/streams.h"
+#include "io/result_codes.h"
 #include "pcl/font_descriptor.h"
 #include "tests/support/files.h"
-#include "tests/support/recording_ui.h"
 #include "truetype/convert.h"
 
 namespace gc {
@@ -16,6 +16,14 @@ namespace {
 
 std::string Font(const std::string& name) {
   return std::string(GC_TEST_FONTS) + "/" + name;
+}
+
+// A test font's bytes, kept for the whole run so that views of them stay valid.
+ByteView FontBytes(const std::string& name) {
+  static std::map<std::string, test::Bytes> loaded;
+  auto [at, fresh] = loaded.try_emplace(name);
+  if (fresh) at->second = test::ReadAll(Font(name));
+  return ByteView(reinterpret_cast<const uint8_t*>(at->second.data()), at->second.size());
 }
 
 test::Bytes written;
@@ -26,61 +34,52 @@ int Collect(OutputChannel&, const uint8_t* bytes, size_t length) {
   return 0;
 }
 
-int Convert(const std::string& file, test::RecordingUi& ui, long long failAt = -1) {
+TrueTypeSoftFont converted;  // the last conversion
+
+// Plans and writes the payload of `file`: its result, and what was written.
+int Convert(const std::string& file, long long failAt = -1) {
   written.clear();
   failAfter = failAt;
+  converted = TrueTypeSoftFont();
+  if (int planned = converted.Plan(FontBytes(file), 0, "DLNAME", 7)) return planned;
   OutputChannel channel;
-  return ConvertTrueTypeFont(&ui, Collect, channel, Font(file).c_str(), "DLNAME", 7);
+  int code = converted.Write(Collect, channel);
+  if (code == 0) EXPECT_EQ(written.size(), converted.payloadSize());  // the SIZE is exact
+  return code;
 }
 
 const FontDescriptorRecord& Descriptor() {
-  return fontState().lastFontDescriptor;
+  return converted.descriptor();
 }
 
-TEST(TrueTypeWriter, ResultsAndMessages) {
-  test::RecordingUi ui;
-  EXPECT_EQ(Convert("no_such_font.ttf", ui), 1);
-  EXPECT_EQ(Convert("empty.ttf", ui), 4);
-  EXPECT_TRUE(ui.shown.empty());
-  EXPECT_TRUE(written.empty());
-
-  // A subtable format the writer does not know: message 158, nothing sent.
-  EXPECT_EQ(Convert("format14.ttf", ui), 11);
-  ASSERT_EQ(ui.shown.size(), 1u);
-  EXPECT_EQ(ui.shown[0], "The font file is not supported format.");
-  EXPECT_TRUE(written.empty());
-
-  // A glyph the characters' 16-bit size fields cannot carry: refused the same way.
-  EXPECT_EQ(Convert("big_glyph.ttf", ui), 11);
-  EXPECT_EQ(ui.shown.back(), "The font file is not supported format.");
-  EXPECT_TRUE(written.empty());
-  ui.shown.clear();
-
+TEST(TrueTypeWriter, RefusalsAndHeaderOnlyFonts) {
+  // A subtable format the writer does not know, and a glyph the characters'
+  // 16-bit size fields cannot carry: refused before anything is written.
+  for (const char* file : {"format14.ttf", "big_glyph.ttf", "cff.otf"}) {
+    SCOPED_TRACE(file);
+    EXPECT_EQ(Convert(file), kUnsupportedTrueType);
+    EXPECT_TRUE(written.empty());
+  }
   // Format 12: the header without characters and without the make-permanent command.
-  ASSERT_EQ(Convert("format12.ttf", ui), 0);
+  ASSERT_EQ(Convert("format12.ttf"), 0);
   EXPECT_EQ(written.find("\x1b*c5F"), std::string::npos);
   EXPECT_EQ(written.find("\x1b*c65E"), std::string::npos);
-  EXPECT_EQ(written.rfind("\x1b%-12345X"), written.size() - 9);
-  EXPECT_TRUE(ui.shown.empty());
+  EXPECT_EQ(written.substr(0, 5), "\x1b*c7D");
 }
 
 TEST(TrueTypeWriter, WriteFailureStopsAtOnce) {
-  test::RecordingUi ui;
-  ASSERT_EQ(Convert("regular.ttf", ui), 0);
+  ASSERT_EQ(Convert("regular.ttf"), 0);
   size_t whole = written.size();
-  for (long long at :
-       {0LL, 40LL, static_cast<long long>(whole / 2), static_cast<long long>(whole - 10)}) {
+  for (long long at : {0LL, 40LL, static_cast<long long>(whole / 2),
+                       static_cast<long long>(whole - 1)}) {
     SCOPED_TRACE(at);
-    EXPECT_EQ(Convert("regular.ttf", ui, at), 5);
+    EXPECT_EQ(Convert("regular.ttf", at), kReadOrWriteFailed);
     EXPECT_LE(static_cast<long long>(written.size()), at);
   }
-  // The closing UEL's failure is the conversion's result as it stands.
-  EXPECT_EQ(Convert("regular.ttf", ui, static_cast<long long>(whole - 1)), 6);
 }
 
 TEST(TrueTypeWriter, DescriptorWithoutPclt) {
-  test::RecordingUi ui;
-  ASSERT_EQ(Convert("regular.ttf", ui), 0);
+  ASSERT_EQ(Convert("regular.ttf"), 0);
   const FontDescriptorRecord& d = Descriptor();
   EXPECT_EQ(d.U16(fd::kDescriptorSize), 72);
   EXPECT_EQ(d.U8(fd::kHeaderFormat), 15);
@@ -103,8 +102,7 @@ TEST(TrueTypeWriter, DescriptorWithoutPclt) {
 }
 
 TEST(TrueTypeWriter, DescriptorFromPclt) {
-  test::RecordingUi ui;
-  ASSERT_EQ(Convert("pclt.ttf", ui), 0);
+  ASSERT_EQ(Convert("pclt.ttf"), 0);
   const FontDescriptorRecord& d = Descriptor();
   EXPECT_EQ(d.U8(fd::kFontType), 11);  // file name ends in 00, symbol set 0
   EXPECT_EQ(d.U8(fd::kStyleHigh), 0x01);
@@ -119,7 +117,7 @@ TEST(TrueTypeWriter, DescriptorFromPclt) {
   EXPECT_EQ(d.U32(fd::kFontNumber), 0x80001234u);
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(d.bytes) + fd::kFontName, 16),
             "PCLT Face       ");
-  ASSERT_EQ(Convert("pclt_bound.ttf", ui), 0);
+  ASSERT_EQ(Convert("pclt_bound.ttf"), 0);
   EXPECT_EQ(Descriptor().U8(fd::kFontType), 2);
   EXPECT_EQ(Descriptor().U16(fd::kSymbolSet), 277);
 }
@@ -136,8 +134,7 @@ TEST(TrueTypeWriter, FixedPitchRule) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.file);
-    test::RecordingUi ui;
-    ASSERT_EQ(Convert(c.file, ui), 0);
+    ASSERT_EQ(Convert(c.file), 0);
     EXPECT_EQ(Descriptor().U8(fd::kSpacing), 0);
     EXPECT_EQ(Descriptor().U16(fd::kPitch), c.pitch);
     EXPECT_EQ(Descriptor().U16(fd::kXHeight), c.xHeight);
@@ -157,8 +154,7 @@ TEST(TrueTypeWriter, PitchIsTheDefaultHmi) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.file);
-    test::RecordingUi ui;
-    ASSERT_EQ(Convert(c.file, ui), 0);
+    ASSERT_EQ(Convert(c.file), 0);
     EXPECT_EQ(Descriptor().U16(fd::kPitch), c.pitch);
   }
 }
@@ -172,8 +168,7 @@ TEST(TrueTypeWriter, HeaderChecksumAndFormat) {
   } cases[] = {{"regular.ttf", 15}, {"pclt.ttf", 15}, {"big_gt.ttf", 16}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.file);
-    test::RecordingUi ui;
-    ASSERT_EQ(Convert(c.file, ui), 0);
+    ASSERT_EQ(Convert(c.file), 0);
     size_t command = written.find("\x1b)s");
     ASSERT_NE(command, std::string::npos);
     size_t data = written.find('W', command) + 1;
@@ -198,29 +193,9 @@ TEST(TrueTypeWriter, HeaderChecksumAndFormat) {
 }
 
 TEST(TrueTypeWriter, UnprintableNameBecomesDownloadName) {
-  test::RecordingUi ui;
-  ASSERT_EQ(Convert("wide_name.ttf", ui), 0);  // its name has a byte above 0x7F
+  ASSERT_EQ(Convert("wide_name.ttf"), 0);  // its name has a byte above 0x7F
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(Descriptor().bytes) + fd::kFontName, 16),
             "DLNAME          ");
-}
-
-TEST(TrueTypeWriter, ItemStreamThroughWriteItem) {
-  test::RecordingUi ui;
-  OutputChannel channel;
-  written.clear();
-  failAfter = -1;
-  ASSERT_EQ(WriteItem(&ui, static_cast<int>(ResourceType::TrueTypeFont),
-                      Font("regular.ttf").c_str(), "TT1", 9, Collect, channel),
-            0);
-  std::string line = "@PJL FSDOWNLOAD FORMAT:BINARY SIZE=";
-  size_t at = written.find(line);
-  ASSERT_NE(at, std::string::npos);
-  size_t payload = written.find("\r\n", at) + 2;
-  uint32_t size = static_cast<uint32_t>(std::stoul(written.substr(at + line.size())));
-  EXPECT_EQ(written.substr(0, at), "\x1b%-12345X@PJL\r\n@PJL FSMKDIR NAME=\"0:\\pcl\\fonts\"\r\n");
-  EXPECT_NE(written.find("NAME=\"0:\\pcl\\fonts\\TT1\"\r\n\x1b*c9D\x1b)s"), std::string::npos);
-  EXPECT_EQ(written.size() - 9 - payload, size);
-  EXPECT_EQ(downloadSizeTotal(), size);
 }
 
 }  // namespace

@@ -11,10 +11,10 @@
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <vector>
+
+#include "os/file_bytes.h"
 
 namespace gc::os {
 
@@ -45,17 +45,12 @@ bool SameName(const std::string& a, const std::string& b) {
                                             [](char x, char y) { return Lower(x) == Lower(y); });
 }
 
-struct Entry {
-  std::string key;
-  std::string value;
-};
+using Entry = IniEntry;
 
-// The entries of the first section named `section`; nullopt when the file or
-// the section is missing.
-std::optional<std::vector<Entry>> ReadSection(const std::string& path, const std::string& section) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}  // namespace
+
+std::optional<std::vector<IniEntry>> IniSection(std::string_view bytes, const std::string& section) {
+  std::string text(bytes);
   if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) text.erase(0, 3);
 
   std::optional<std::vector<Entry>> found;
@@ -81,6 +76,18 @@ std::optional<std::vector<Entry>> ReadSection(const std::string& path, const std
     found->push_back(Entry{Trim(line.substr(0, equals)), Trim(line.substr(equals + 1))});
   }
   return found;
+}
+
+namespace {
+
+// The entries of the first section named `section` of the file at `path`;
+// nullopt when the file or the section is missing.
+std::optional<std::vector<Entry>> ReadSection(const std::string& path, const std::string& section) {
+  FileBytes file;
+  if (file.Open(path.c_str(), false) != FileBytes::Status::Ok) return std::nullopt;
+  return IniSection(std::string_view(reinterpret_cast<const char*>(file.bytes().data()),
+                                     file.bytes().size()),
+                    section);
 }
 
 bool Quoted(const std::string& s) {

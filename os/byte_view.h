@@ -1,5 +1,6 @@
-// Bounds-checked big-endian reads over the bytes of a font. A read that does not
-// fit gives 0 and never touches memory outside the view.
+// A view of bytes that someone else owns (a file's, a datagram's), with
+// bounds-checked big-endian reads: a read that does not fit gives 0 and never
+// touches memory outside the view.
 #pragma once
 #include <cstddef>
 #include <cstdint>
