@@ -42,14 +42,7 @@ INT_PTR CALLBACK AddPrinterProc(HWND dialog, UINT message, WPARAM wp, LPARAM lp)
 }  // namespace
 
 bool RunAddPrinterDialog(MainWindow& window, std::string* text) {
-  const INT_PTR result =
-      DialogBoxParamA(program().resources, MAKEINTRESOURCEA(IDD_ADD_PRINTER), window.dialog,
-                      AddPrinterProc, reinterpret_cast<LPARAM>(text));
-  if (result == -1) {
-    WindowUi(window.dialog).ShowText(kResourceLoadFailure, os::Buttons::Ok);
-    return false;
-  }
-  return result == IDOK;
+  return RunDialog(IDD_ADD_PRINTER, window.dialog, AddPrinterProc, text) == IDOK;
 }
 
 }  // namespace gc::app

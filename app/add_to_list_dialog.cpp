@@ -6,6 +6,7 @@
 #include "app/main_window.h"
 #include "app/program.h"
 #include "app/window_ui.h"
+#include "items/item_fields.h"
 #include "items/proposal.h"
 #include "jobs/streams.h"
 #include "resources/messages.h"
@@ -67,42 +68,20 @@ bool Confirm(HWND dialog, DialogState& state) {
   WindowUi ui(dialog);
   // Any character outside ASCII fails the name check, whatever its encoding.
   const std::string name = ControlText(dialog, IDC_DOWNLOAD_NAME);
-  // A proposal from a long file name gets past the edit's limit.
-  if (CharacterCount(name) > kMaxDownloadName) {
-    ShowLengthLimit(ui);
-    FocusControl(dialog, IDC_DOWNLOAD_NAME);
-    return false;
-  }
-  int id = 0;
-  if (!ControlIdTextValid(ControlText(dialog, IDC_CONTROL_ID), &id)) {
-    ui.ShowMessage(kMsgBadControlId);
-    return false;
-  }
   const int type = EffectiveType(dialog, state.item->resourceType);
-  const ItemList& items = state.window->items;
-  switch (CheckDownloadName(name, type, items)) {
-    case -3:
-      ui.ShowMessage(kMsgNameMissing);
-      return false;
-    case -1:
-      ui.ShowMessage(kMsgBadNameCharacters);
-      return false;
-    case -2:
-      ui.ShowMessage(kMsgNameUsed);
-      return false;
+  const FieldCheck check = CheckItemFields(name, CharacterCount(name),
+                                           ControlText(dialog, IDC_CONTROL_ID), type,
+                                           state.window->items);
+  if (check.message == kMsgLengthLimit) {
+    ShowLengthLimit(ui);
+  } else if (check.message != 0) {
+    ui.ShowMessage(check.message);
   }
-  switch (CheckControlId(type, id, items)) {
-    case -2:
-      ui.ShowMessage(kMsgControlIdUsed);
-      FocusControl(dialog, IDC_CONTROL_ID);
-      return false;
-    case -1:
-      ui.ShowMessage(kMsgBadControlId);
-      FocusControl(dialog, IDC_CONTROL_ID);
-      return false;
-  }
+  if (check.focus == FieldCheck::Focus::Name) FocusControl(dialog, IDC_DOWNLOAD_NAME);
+  if (check.focus == FieldCheck::Focus::ControlId) FocusControl(dialog, IDC_CONTROL_ID);
+  if (check.message != 0) return false;
   state.item->downloadName = name;
-  state.item->controlId = id;
+  state.item->controlId = check.controlId;
   state.item->resourceType = type;
   return true;
 }
@@ -146,14 +125,7 @@ INT_PTR CALLBACK AddToListProc(HWND dialog, UINT message, WPARAM wp, LPARAM lp) 
 bool RunAddToListDialog(MainWindow& window, DownloadItem& item) {
   // Only a proposal that passes every check is written into the record.
   DialogState state{&window, &item};
-  const INT_PTR result =
-      DialogBoxParamA(program().resources, MAKEINTRESOURCEA(IDD_ADD_TO_LIST), window.dialog,
-                      AddToListProc, reinterpret_cast<LPARAM>(&state));
-  if (result == -1) {
-    WindowUi(window.dialog).ShowText(kResourceLoadFailure, os::Buttons::Ok);
-    return false;
-  }
-  return result == IDOK;
+  return RunDialog(IDD_ADD_TO_LIST, window.dialog, AddToListProc, &state) == IDOK;
 }
 
 }  // namespace gc::app

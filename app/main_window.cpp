@@ -266,13 +266,7 @@ INT_PTR CALLBACK MainWindowProc(HWND dialog, UINT message, WPARAM wp, LPARAM lp)
 }  // namespace
 
 int RunMainWindow() {
-  const INT_PTR result =
-      DialogBoxParamA(program().resources, MAKEINTRESOURCEA(IDD_MAIN), nullptr, MainWindowProc, 0);
-  if (result == -1) {
-    WindowUi(nullptr).ShowText(kResourceLoadFailure, os::Buttons::Ok);
-    return 1;
-  }
-  return 0;
+  return RunDialog(IDD_MAIN, nullptr, MainWindowProc, nullptr) == -1 ? 1 : 0;
 }
 
 }  // namespace gc::app

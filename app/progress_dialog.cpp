@@ -81,17 +81,14 @@ int RunWithProgressDialog(MainWindow& window, const std::function<int()>& job) {
   watch.running = 1;
   Run run;
   run.job = &job;
-  const INT_PTR shown =
-      DialogBoxParamA(program().resources, MAKEINTRESOURCEA(IDD_PROGRESS), window.dialog,
-                      ProgressDialogProc, reinterpret_cast<LPARAM>(&run));
+  const INT_PTR shown = RunDialog(IDD_PROGRESS, window.dialog, ProgressDialogProc, &run);
   run.worker.Join();
   if (run.startError != 0) {
     WindowUi(window.dialog).ShowSystemError(run.startError);
     return -1;
   }
-  if (shown == -1) {
+  if (shown == -1) {  // the fixed text has been shown; no worker was started
     watch.running = 0;
-    WindowUi(window.dialog).ShowText(kResourceLoadFailure, os::Buttons::Ok);
     return -1;
   }
   return run.result;

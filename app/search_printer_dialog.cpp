@@ -106,14 +106,7 @@ void SearchNetworkPrinters(MainWindow& window, const std::vector<SnmpAnswer>* pr
     if (QueryPrinters(query, &state.answers) != 0) state.answers.clear();
   }
   WindowUi ui(window.dialog);
-  const INT_PTR result =
-      DialogBoxParamA(program().resources, MAKEINTRESOURCEA(IDD_SEARCH_PRINTER), window.dialog,
-                      SearchPrinterProc, reinterpret_cast<LPARAM>(&state));
-  if (result == -1) {
-    ui.ShowText(kResourceLoadFailure, os::Buttons::Ok);
-    return;
-  }
-  if (result != IDOK) return;
+  if (RunDialog(IDD_SEARCH_PRINTER, window.dialog, SearchPrinterProc, &state) != IDOK) return;
   if (state.chosen.empty()) {
     ui.ShowMessage(kMsgNoPrinterSelected);
     return;

@@ -44,14 +44,7 @@ INT_PTR CALLBACK TestMacroProc(HWND dialog, UINT message, WPARAM wp, LPARAM lp) 
 
 bool RunTestMacroDialog(MainWindow& window, int* controlId) {
   int id = 0;
-  const INT_PTR result =
-      DialogBoxParamA(program().resources, MAKEINTRESOURCEA(IDD_TEST_MACRO), window.dialog,
-                      TestMacroProc, reinterpret_cast<LPARAM>(&id));
-  if (result == -1) {
-    WindowUi(window.dialog).ShowText(kResourceLoadFailure, os::Buttons::Ok);
-    return false;
-  }
-  if (result != IDOK) return false;
+  if (RunDialog(IDD_TEST_MACRO, window.dialog, TestMacroProc, &id) != IDOK) return false;
   *controlId = id;
   return true;
 }

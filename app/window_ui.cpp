@@ -2,6 +2,7 @@
 
 #include "app/error_choice_dialog.h"
 #include "app/program.h"
+#include "resources/messages.h"
 
 namespace gc::app {
 
@@ -45,6 +46,13 @@ os::Answer WindowUi::ShowText(const std::string& text, os::Buttons buttons) {
 
 os::ErrorChoice WindowUi::ChooseOnError(const std::string& text) {
   return RunErrorChoiceDialog(owner_, text);
+}
+
+INT_PTR RunDialog(int id, HWND owner, DLGPROC proc, void* state) {
+  const INT_PTR result = DialogBoxParamA(program().resources, MAKEINTRESOURCEA(id), owner, proc,
+                                         reinterpret_cast<LPARAM>(state));
+  if (result == -1) WindowUi(owner).ShowText(kResourceLoadFailure, os::Buttons::Ok);
+  return result;
 }
 
 }  // namespace gc::app

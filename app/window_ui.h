@@ -29,4 +29,10 @@ std::string ListBoxText(HWND list, int index);
 // A box with the application title as caption and the given style.
 int ShowBox(HWND owner, const std::string& text, UINT style);
 
+// Shows dialog `id` of the resource library modally, owned by `owner`, with
+// `state` as its WM_INITDIALOG parameter, and returns the dialog's result. A
+// dialog the library cannot give shows the fixed text (owned like the
+// dialog) and returns -1.
+INT_PTR RunDialog(int id, HWND owner, DLGPROC proc, void* state);
+
 }  // namespace gc::app

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "jobs/printer_channel.h"
+#include "printers/printer_channel.h"
 
 namespace gc::cli {
 

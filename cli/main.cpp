@@ -12,6 +12,7 @@
 #include "cli/progress.h"
 #include "cli/search.h"
 #include "io/progress_watch.h"
+#include "items/item_fields.h"
 #include "items/proposal.h"
 #include "items/recognize.h"
 #include "items/settings_file.h"
@@ -116,6 +117,13 @@ int Usage(const std::string& error) {
   return kExitUsage;
 }
 
+// Characters of UTF-8 text: the bytes that do not continue one.
+size_t Utf8Characters(const std::string& text) {
+  size_t n = 0;
+  for (unsigned char c : text) n += (c & 0xC0) != 0x80;
+  return n;
+}
+
 bool ParseFace(const Args& a, uint32_t* face) {
   *face = 0;
   if (!a.face) return true;
@@ -195,26 +203,14 @@ int BuildItems(const Args& a, ConsoleUi& ui, ItemList& items, ItemState& state) 
     if (a.name) item.downloadName = *a.name;
     std::string idText = a.id ? *a.id : item.idText;
 
-    int id = 0;
-    if (item.downloadName.size() > kMaxDownloadName) {
+    const FieldCheck check = CheckItemFields(item.downloadName, Utf8Characters(item.downloadName),
+                                             idText, item.resourceType, items);
+    if (check.message == kMsgLengthLimit) {
       ui.ShowText(MessageWith(kMsgLengthLimit, static_cast<int>(kMaxDownloadName)), os::Buttons::Ok);
       return kExitFailed;
     }
-    if (!ControlIdTextValid(idText, &id)) return ui.ShowMessage(kMsgBadControlId), kExitFailed;
-    switch (CheckDownloadName(item.downloadName, item.resourceType, items)) {
-      case -3:
-        return ui.ShowMessage(kMsgNameMissing), kExitFailed;
-      case -1:
-        return ui.ShowMessage(kMsgBadNameCharacters), kExitFailed;
-      case -2:
-        return ui.ShowMessage(kMsgNameUsed), kExitFailed;
-    }
-    switch (CheckControlId(item.resourceType, id, items)) {
-      case -2:
-        return ui.ShowMessage(kMsgControlIdUsed), kExitFailed;
-      case -1:
-        return ui.ShowMessage(kMsgBadControlId), kExitFailed;
-    }
+    if (check.message != 0) return ui.ShowMessage(check.message), kExitFailed;
+    const int id = check.controlId;
     item.controlId = id;
     FillItemTexts(item);
     items.push_back(item);

@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "jobs/streams.h"
 #include "resources/messages.h"
 #include "tests/support/files.h"
 #include "tests/support/recording_ui.h"

@@ -9,7 +9,7 @@
 
 #include "items/download_item.h"
 #include "os/file.h"
-#include "jobs/printer_channel.h"
+#include "printers/printer_channel.h"
 #include "os/spooler.h"
 #include "os/ui.h"
 

@@ -145,5 +145,44 @@ TEST(JobCancel, FlowingPrinterFinishesAndNoOtherStarts) {
   EXPECT_EQ(second.Received(), "");
 }
 
+// A job on a local queue switches bidirectional support off on USB and LPT1:
+// queues before it opens the queue, and back on at every end, failures included.
+TEST(JobOnLocalQueue, SwitchesBidiOffBeforeOpeningAndOnAtEveryEnd) {
+  struct Case {
+    const char* refuse;  // "gone": the queue is not there
+    int result;
+  } cases[] = {{"", 0}, {"gone", 148}, {"doc", 147}, {"page", 146}, {"write", 145}};
+  for (const Case& c : cases) {
+    test::FakeSpooler spooler;
+    spooler.Add("USB queue", "USB001", os::kAttributeEnableBidi);
+    spooler.Add("Q", "CUPS:Q");
+    if (std::string(c.refuse) == "gone") {
+      spooler.Find("Q")->opens = false;
+    } else {
+      spooler.refuse = c.refuse;
+    }
+    test::RecordingUi ui;
+    JobContext job;
+    job.ui = &ui;
+    job.spooler = &spooler;
+    PrinterTarget queue;
+    queue.name = "Q";
+    const uint8_t bytes[] = {0x1b, 'E'};
+    EXPECT_EQ(SendBufferToPrinters(job, {queue}, bytes, sizeof bytes), c.result) << c.refuse;
+    EXPECT_EQ(ui.shown.size(), c.result ? 1u : 0u) << c.refuse;
+    EXPECT_EQ(spooler.openHandles, 0) << c.refuse;
+    const std::string off = "admin(USB queue) set(USB queue,0x0) close(USB queue) open(Q) ";
+    EXPECT_EQ(spooler.log.substr(0, off.size()), off) << c.refuse;
+    const std::string on = "admin(USB queue) set(USB queue,0x800) close(USB queue) ";
+    EXPECT_EQ(spooler.log.substr(spooler.log.size() - on.size()), on) << c.refuse;
+    EXPECT_EQ(spooler.Find("USB queue")->attributes, os::kAttributeEnableBidi) << c.refuse;
+    if (c.result == 0) {
+      EXPECT_EQ(spooler.document,
+                "\x1b"
+                "E");
+    }
+  }
+}
+
 }  // namespace
 }  // namespace gc

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "jobs/printer_channel.h"
+#include "printers/printer_channel.h"
 #include "os/spooler.h"
 #include "os/threads.h"
 #include "printers/bidi.h"

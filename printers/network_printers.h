@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "jobs/printer_channel.h"
+#include "printers/printer_channel.h"
 
 namespace gc {
 

@@ -4,7 +4,6 @@
 
 #include <string>
 
-#include "jobs/streams.h"
 #include "sample/recording_writer.h"
 #include "tests/support/files.h"
 

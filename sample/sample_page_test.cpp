@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "jobs/streams.h"
 #include "os/file.h"
 #include "sample/recording_writer.h"
 #include "tests/support/files.h"

@@ -1,4 +1,4 @@
-#include "jobs/printer_channel.h"
+#include "printers/printer_channel.h"
 
 #include "os/threads.h"
 
