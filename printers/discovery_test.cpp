@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "printers/device_id.h"
+#include "tests/support/ber.h"
 
 namespace gc {
 namespace {
@@ -33,18 +34,8 @@ TEST(SnmpCodec, GetRequestOfSeveralObjects) {
   EXPECT_EQ(longer[1], 0x81);
 }
 
-Bytes Tlv(uint8_t tag, Bytes content) {
-  Bytes b = {tag};
-  if (content.size() >= 0x80) b.push_back(0x81);
-  b.push_back(static_cast<uint8_t>(content.size()));
-  b.insert(b.end(), content.begin(), content.end());
-  return b;
-}
-Bytes Cat(std::initializer_list<Bytes> parts) {
-  Bytes all;
-  for (const Bytes& p : parts) all.insert(all.end(), p.begin(), p.end());
-  return all;
-}
+using test::Cat;
+using test::Tlv;
 
 TEST(SnmpCodec, ResponsesOfBothVersions) {
   Bytes name = {0x2B, 6, 1, 2, 1, 1, 1, 0};

@@ -12,32 +12,16 @@
 
 #include "os/threads.h"
 
+#include "tests/support/ber.h"
+
 namespace gc {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-// A definite length in its minimal form, as agents write it.
-Bytes Len(size_t n) {
-  if (n < 0x80) return {static_cast<uint8_t>(n)};
-  if (n < 0x100) return {0x81, static_cast<uint8_t>(n)};
-  return {0x82, static_cast<uint8_t>(n >> 8), static_cast<uint8_t>(n & 0xFF)};
-}
-Bytes Tlv(uint8_t tag, const Bytes& content) {
-  Bytes b = {tag};
-  Bytes l = Len(content.size());
-  b.insert(b.end(), l.begin(), l.end());
-  b.insert(b.end(), content.begin(), content.end());
-  return b;
-}
-Bytes Cat(std::initializer_list<Bytes> parts) {
-  Bytes all;
-  for (const Bytes& p : parts) all.insert(all.end(), p.begin(), p.end());
-  return all;
-}
-Bytes Text(const std::string& s) {
-  return Bytes(s.begin(), s.end());
-}
+using test::Cat;
+using test::Text;
+using test::Tlv;
 
 // A GetResponse for sysDescr.0 carrying `value`.
 Bytes Answer(const std::string& value, uint8_t pdu = 0xA2, uint8_t errorStatus = 0) {
