@@ -55,6 +55,16 @@ Args ParseArgs(int argc, char** argv) {
       a.snmpPort = value(arg);
     } else if (arg == "--sample") {
       a.sample = value(arg);
+    } else if (arg == "--jobs" || arg == "-j") {
+      a.jobs = value(arg);
+    } else if (arg == "--reply-timeout") {
+      a.replyTimeout = value(arg);
+    } else if (arg == "--report") {
+      a.report = value(arg);
+    } else if (arg == "--keep-going" || arg == "-k") {
+      a.keepGoing = true;
+    } else if (arg == "--verify") {
+      a.verify = true;
     } else if (arg == "--face") {
       a.face = value(arg);
     } else if (arg == "--list") {

@@ -17,6 +17,10 @@ struct Args {
   std::optional<std::string> list;    // a setting file as the item list
   std::optional<std::string> sample;  // characters per line of font sample pages
   std::optional<std::string> face;    // the face of TrueType collections
+  // fleets
+  std::optional<std::string> jobs, report, replyTimeout;
+  bool keepGoing = false;
+  bool verify = false;
   // search
   std::vector<std::string> addresses, ranges;
   std::optional<std::string> community, timeout, broadcastTo, snmpPort, filter, snmpVersion,

@@ -9,9 +9,8 @@
 #include "cli/args.h"
 #include "cli/console_ui.h"
 #include "cli/inspect.h"
-#include "cli/progress.h"
+#include "cli/fleet_commands.h"
 #include "cli/search.h"
-#include "io/progress_watch.h"
 #include "items/item_fields.h"
 #include "items/proposal.h"
 #include "items/recognize.h"
@@ -22,6 +21,7 @@
 #include "os/file.h"
 #include "os/file_bytes.h"
 #include "os/spooler.h"
+#include "pjl/requests.h"
 #include "printers/snmp.h"
 #include "resources/version.h"
 #include "truetype/font_kind.h"
@@ -30,19 +30,24 @@
 namespace gc::cli {
 namespace {
 
-constexpr int kExitOk = 0, kExitFailed = 1, kExitUsage = 2, kExitCancelled = 3;
+constexpr int kExitOk = 0, kExitFailed = 1, kExitUsage = 2;
 
 const char kUsage[] =
     "usage: glyphcast COMMAND [options]\n"
     "\n"
     "commands:\n"
-    "  export -o OUT.prn [--name NAME] [--id ID] [--type font|macro] FILE...\n"
-    "      write the download stream of the items to OUT.prn\n"
-    "  download --printer P [--printer P]... [item options] FILE...\n"
-    "      send the items to every printer, in order\n"
+    "  export -o OUT.prn|- [item options] FILE...\n"
+    "                                 write the download stream of the items\n"
+    "  download --printer P... [item options] [--verify] FILE...\n"
+    "                                 store the items on every printer\n"
+    "  verify --printer P... [item options] FILE...\n"
+    "                                 check that every printer holds the items whole\n"
+    "  stored --printer P...          list the fonts and macros each printer holds\n"
+    "  delete --printer P... [--type font|macro] NAME...\n"
+    "                                 remove single fonts or macros\n"
     "  delete-all --printer P...      remove every stored font and macro\n"
     "  test-macro --printer P... ID   run macro ID on the printers\n"
-    "  send-file --printer P... FILE.prn\n"
+    "  send-file --printer P... FILE.prn|-\n"
     "                                 send a prepared stream unchanged\n"
     "  inspect FILE                   say what a font, macro or .prn stream holds, and\n"
     "                                 how to select a font once it is installed\n"
@@ -56,19 +61,22 @@ const char kUsage[] =
     "\n"
     "A printer P is HOST[:PORT] (a dotted IPv4 address or localhost; port 9100\n"
     "unless given) or queue:NAME for a local spooler queue.\n"
-    "Without --name/--id every FILE gets the proposed download name (its file\n"
-    "name without extension, blanks as _) and the next free control ID.\n"
-    "export and download take --list FILE.lst (a setting file) in place of FILEs.\n"
-    "Ctrl-C cancels: the current printer finishes unless its write has stalled,\n"
-    "which is then aborted. Exit status: 0 done, 1 failed, 2 usage, 3 cancelled.\n"
-    "Messages and the progress line (on a terminal only) go to standard error;\n"
-    "--quiet (-q) leaves out the progress line and notes, never errors.\n"
+    "Item options: --name NAME, --id ID, --type font|macro, --face N, or --list\n"
+    "FILE.lst (a setting file) in place of FILEs. Without --name/--id every FILE gets\n"
+    "the proposed download name (its file name without extension, blanks as _) and\n"
+    "the next free control ID.\n"
+    "Printer commands serve up to --jobs N printers at once (8 unless given) and take\n"
+    "--keep-going and --report FILE; see 'glyphcast download --help'.\n"
+    "Messages and the progress table (on a terminal only) go to standard error;\n"
+    "--quiet (-q) leaves out the progress and the summary, never errors.\n"
+    "Exit status: 0 done, 1 failed, 2 usage, 3 cancelled.\n"
     "glyphcast --version prints the version.\n"
     "Run 'glyphcast COMMAND --help' for one command.\n";
 
 struct CommandHelp {
   const char* command;
   const char* text;
+  bool fleet;  // a printer command: kFleetHelp follows
 };
 const CommandHelp kHelp[] = {
     {"export",
@@ -78,29 +86,57 @@ const CommandHelp kHelp[] = {
      "Writes each item's download stream, as a printer would receive it, into OUT.prn\n"
      "(standard output for -o -, e.g. glyphcast export -o - font.ttf | lp -o raw -d QUEUE).\n"
      "--name and --id apply to a single FILE; --type macro sends a font file as a macro;\n"
-     "--face N converts face N of a TrueType collection (.ttc; 0 unless given).\n"},
+     "--face N converts face N of a TrueType collection (.ttc; 0 unless given).\n",
+     false},
     {"download",
      "usage: glyphcast download --printer P [--printer P]... [--name NAME] [--id ID]\n"
-     "                          [--type font|macro] [--face N] [--sample N]\n"
+     "                          [--type font|macro] [--face N] [--sample N] [--verify]\n"
+     "                          [--jobs N] [--keep-going] [--report FILE]\n"
      "                          FILE...|--list FILE.lst\n"
-     "Stores each item on every printer, in order; stops at the first failure.\n"
-     "--sample N follows each font with a sample page of N characters per line (1-100).\n"},
-    {"search", kSearchHelp},
+     "Stores the items on every printer: their streams are built once and the same\n"
+     "bytes go to each. --sample N follows each font with a sample page of N characters\n"
+     "per line (1-100). --verify then asks each printer the size of every stored file\n"
+     "(PJL FSQUERY) and fails a printer whose file is missing or short.\n",
+     true},
+    {"verify",
+     "usage: glyphcast verify --printer P... [item options] FILE...|--list FILE.lst\n"
+     "Asks each printer the size of every item's stored file (PJL FSQUERY) and compares\n"
+     "it with the SIZE its download announces; a missing or short file fails the\n"
+     "printer. Prints PRINTER, VERIFIED and MESSAGE.\n",
+     true},
+    {"stored",
+     "usage: glyphcast stored --printer P...\n"
+     "Lists the files each printer holds under 0:\\pcl\\fonts and 0:\\pcl\\macros (PJL\n"
+     "FSDIRLIST), a line each: PRINTER, FOLDER, NAME, SIZE. A printer without a disk or\n"
+     "file system, or one that does not answer in time, fails with the reason.\n",
+     true},
+    {"delete",
+     "usage: glyphcast delete --printer P... [--type font|macro] NAME...\n"
+     "Removes the named fonts (or macros) from each printer (PJL FSDELETE of\n"
+     "0:\\pcl\\fonts\\NAME or 0:\\pcl\\macros\\NAME) and prints for each name whether it\n"
+     "was deleted or not there; a name that is not there fails nothing.\n",
+     true},
+    {"search", kSearchHelp, false},
     {"list-save",
      "usage: glyphcast list-save -o FILE.lst [--name NAME] [--id ID] [--type font|macro] FILE...\n"
-     "Writes a setting file: the folder of the last file, then one line per item.\n"},
+     "Writes a setting file: the folder of the last file, then one line per item.\n",
+     false},
     {"delete-all",
      "usage: glyphcast delete-all --printer P...\n"
-     "Reinitialises volume 0 and deletes every font and macro on the printers.\n"},
+     "Reinitialises volume 0 and deletes every font and macro on the printers.\n",
+     true},
     {"test-macro",
-     "usage: glyphcast test-macro --printer P... ID\nRuns the macro with control ID ID.\n"},
+     "usage: glyphcast test-macro --printer P... ID\nRuns the macro with control ID ID.\n",
+     true},
     {"send-file",
      "usage: glyphcast send-file --printer P... FILE.prn|-\n"
-     "Sends the file's bytes (standard input's for -) unchanged.\n"},
+     "Sends the file's bytes (standard input's for -) unchanged.\n",
+     true},
     {"printers",
      "usage: glyphcast printers\n"
      "Lists the local spooler queues and connections, one a line: the name, a tab and\n"
-     "the port (for CUPS, the device URI without credentials).\n"},
+     "the port (for CUPS, the device URI without credentials).\n",
+     false},
     {"inspect",
      "usage: glyphcast inspect [--face N] [--name NAME] [--id ID] FILE\n"
      "Says whether FILE is a TrueType font (listing the faces of a collection), a pure\n"
@@ -109,7 +145,8 @@ const CommandHelp kHelp[] = {
      "given). A font file that cannot be converted is named for what it is (exit status\n"
      "1). For a .prn stream it lists the PJL file operations with each stored font's or\n"
      "macro's ID, and checks that every FSDOWNLOAD SIZE is exact (exit status 1 when one\n"
-     "is not).\n"},
+     "is not).\n",
+     false},
 };
 
 int Usage(const std::string& error) {
@@ -267,19 +304,21 @@ int ReadStreamFile(const std::string& path, std::string* bytes) {
   return kExitOk;
 }
 
-// A cancelled job says so whatever its result; else success or failure.
-int Finish(const JobOutcome& outcome) {
-  if (outcome.cancelled) return kExitCancelled;
-  return outcome.result ? kExitFailed : kExitOk;
+// The delete-all stream, as every printer gets it.
+std::string DeleteAllStream() {
+  std::vector<uint8_t> bytes;
+  OutputChannel memory;
+  memory.kind = ChannelKind::Memory;
+  memory.memory = &bytes;
+  WriteDeleteAll(MemoryWrite, memory);
+  return std::string(bytes.begin(), bytes.end());
 }
 
 int Run(const Args& a) {
   ConsoleUi ui;
-  ProgressWatch progress;
   ItemState state;  // the run's own: IDs start as the program's do without a registry
   JobContext job;
   job.ui = &ui;
-  job.progress = &progress;
   job.items = &state;
   job.spooler = os::SystemSpooler();
 
@@ -323,43 +362,60 @@ int Run(const Args& a) {
   }
 
   std::vector<PrinterTarget> printers;
+  const bool fleetCommand = a.command == "download" || a.command == "delete-all" ||
+                            a.command == "test-macro" || a.command == "send-file" ||
+                            a.command == "stored" || a.command == "verify" ||
+                            a.command == "delete";
+  if (fleetCommand) {
+    std::string error;
+    if (!FleetOptionsValid(a, &error)) return Usage(error);
+    if (int rc = Printers(a, printers)) return rc;
+  }
   if (a.command == "download") {
     ItemList items;
-    if (int rc = Printers(a, printers)) return rc;
+    int charsPerLine = 0;
     if (a.sample) {
-      int n = 0;
-      if (!CharsPerLineValid(*a.sample, &n)) return ui.ShowMessage(kMsgBadCharsPerLine), kExitFailed;
-      if (n == 0 && ui.ShowMessage(kMsgNoSampleAtZero, os::Buttons::OkCancel) != os::Answer::Ok) return kExitOk;
-      job.charsPerLine = n;
+      if (!CharsPerLineValid(*a.sample, &charsPerLine))
+        return ui.ShowMessage(kMsgBadCharsPerLine), kExitFailed;
+      if (charsPerLine == 0 &&
+          ui.ShowMessage(kMsgNoSampleAtZero, os::Buttons::OkCancel) != os::Answer::Ok)
+        return kExitOk;
     }
     if (int rc = BuildItems(a, ui, items, state)) return rc;
-    return Finish(RunWithProgress(progress, [&] { return DownloadToPrinters(job, printers, items); }, a.quiet));
+    return Download(a, ui, printers, items, charsPerLine);
+  }
+  if (a.command == "verify") {
+    ItemList items;
+    if (int rc = BuildItems(a, ui, items, state)) return rc;
+    return Verify(a, ui, printers, items);
   }
   if (a.command == "delete-all") {
-    if (int rc = Printers(a, printers)) return rc;
     if (!a.files.empty()) return Usage("delete-all takes no FILE");
-    return DeleteAllOnPrinters(job, printers) ? kExitFailed : kExitOk;
+    return SendBytes(a, printers, DeleteAllStream());
   }
   if (a.command == "test-macro") {
-    if (int rc = Printers(a, printers)) return rc;
     if (a.files.size() != 1) return Usage("test-macro takes one control ID");
     int id = 0;
     if (!ControlIdTextValid(a.files.front(), &id)) return ui.ShowMessage(kMsgBadControlId), kExitFailed;
-    std::string macro = FormatTestMacro(id);
-    return Finish(RunWithProgress(progress, [&] {
-      return SendBufferToPrinters(job, printers, reinterpret_cast<const uint8_t*>(macro.data()),
-                                  macro.size());
-    }, a.quiet));
+    return SendBytes(a, printers, FormatTestMacro(id));
   }
   if (a.command == "send-file") {
-    if (int rc = Printers(a, printers)) return rc;
     if (a.files.size() != 1) return Usage("send-file takes one FILE (- for standard input)");
     std::string bytes;
     if (int rc = ReadStreamFile(a.files.front(), &bytes)) return rc;
-    return Finish(RunWithProgress(progress, [&] {
-      return SendBufferToPrinters(job, printers, reinterpret_cast<const uint8_t*>(bytes.data()),
-                                  bytes.size());
-    }, a.quiet));
+    return SendBytes(a, printers, bytes);
+  }
+  if (a.command == "stored") {
+    if (!a.files.empty()) return Usage("stored takes no FILE");
+    return Stored(a, printers);
+  }
+  if (a.command == "delete") {
+    if (a.files.empty()) return Usage("delete takes the NAMEs of the fonts or macros to remove");
+    if (a.type && *a.type != "font" && *a.type != "macro") return Usage("--type is font or macro");
+    for (const std::string& name : a.files)
+      if (!pjl::QuotableName(name) || name.find_first_of("\\/:") != std::string::npos)
+        return Usage("not a stored file's name: " + name);
+    return Delete(a, printers);
   }
   return Usage(a.command.empty() ? "no command given" : "unknown command " + a.command);
 }
@@ -372,8 +428,12 @@ int main(int argc, char** argv) {
   Args a = ParseArgs(argc, argv);
   if (a.version) return std::printf("glyphcast %s\n", GC_VERSION_TEXT), kExitOk;
   if (a.help) {
-    for (const CommandHelp& h : kHelp)
-      if (a.command == h.command) return std::fputs(h.text, stdout), kExitOk;
+    for (const CommandHelp& h : kHelp) {
+      if (a.command != h.command) continue;
+      std::fputs(h.text, stdout);
+      if (h.fleet) std::fputs(kFleetHelp, stdout);
+      return kExitOk;
+    }
     return std::fputs(kUsage, stdout), kExitOk;
   }
   if (!a.error.empty()) return Usage(a.error);

@@ -61,23 +61,29 @@ std::string CsvField(const std::string& text) {
   return out + "\"";
 }
 
-void PrintTable(std::FILE* out, const std::vector<std::string>& header,
-                const std::vector<std::vector<std::string>>& rows) {
+std::string TableText(const std::vector<std::string>& header,
+                      const std::vector<std::vector<std::string>>& rows) {
   std::vector<size_t> width(header.size());
   for (size_t c = 0; c < header.size(); ++c) width[c] = header[c].size();
   for (const auto& row : rows)
     for (size_t c = 0; c < row.size() && c < width.size(); ++c)
       width[c] = std::max(width[c], row[c].size());
+  std::string text;
   auto line = [&](const std::vector<std::string>& cells) {
-    std::string text;
     for (size_t c = 0; c < cells.size() && c < width.size(); ++c) {
       text += cells[c];
       if (c + 1 < cells.size()) text += std::string(width[c] - cells[c].size() + 2, ' ');
     }
-    std::fprintf(out, "%s\n", text.c_str());
+    text += '\n';
   };
   line(header);
   for (const auto& row : rows) line(row);
+  return text;
+}
+
+void PrintTable(std::FILE* out, const std::vector<std::string>& header,
+                const std::vector<std::vector<std::string>>& rows) {
+  std::fputs(TableText(header, rows).c_str(), out);
 }
 
 }  // namespace gc::cli

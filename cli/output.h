@@ -19,5 +19,7 @@ std::string CsvField(const std::string& text);
 // Rows under a header, each column as wide as its widest cell.
 void PrintTable(std::FILE* out, const std::vector<std::string>& header,
                 const std::vector<std::vector<std::string>>& rows);
+std::string TableText(const std::vector<std::string>& header,
+                      const std::vector<std::vector<std::string>>& rows);
 
 }  // namespace gc::cli

@@ -1,79 +1,138 @@
 #include "cli/progress.h"
 
+#include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <string>
 
+#include "cli/output.h"
 #include "jobs/progress_tick.h"
 #include "os/threads.h"
-
-#ifdef _WIN32
-#include <io.h>
-#define isatty _isatty
-#define fileno _fileno
-#else
-#include <unistd.h>
-#endif
 
 namespace gc::cli {
 
 namespace {
 
-std::atomic<int> interrupted{0};
+std::atomic<int> interrupts{0};
 extern "C" void OnInterrupt(int) {
-  interrupted.store(1);
+  interrupts.fetch_add(1);
 }
 
-void ShowProgress(ProgressWatch& watch, uint64_t startMs) {
-  std::string printer;
-  {
-    os::MutexLock hold(watch.lock);
-    printer = watch.currentPrinter;
+const char* StateText(PrinterState state) {
+  switch (state) {
+    case PrinterState::Waiting:
+      return "waiting";
+    case PrinterState::Connecting:
+      return "connecting";
+    case PrinterState::Working:
+      return "sending";
+    case PrinterState::Done:
+      return "done";
+    case PrinterState::Failed:
+      return "failed";
+    case PrinterState::Skipped:
+      return "not started";
   }
-  double seconds = static_cast<double>(os::TickCountMs() - startMs) / 1000.0;
-  uint64_t bytes = watch.byteCounter.load();
-  std::fprintf(stderr, "\r%s: %llu bytes, %.0f KB/s   ", printer.c_str(),
-               static_cast<unsigned long long>(bytes),
-               seconds > 0 ? bytes / 1024.0 / seconds : 0.0);
+  return "";
 }
+
+std::string Rate(const PrinterResult& r) {
+  if (r.seconds <= 0 || r.bytes == 0) return "";
+  char text[32];
+  std::snprintf(text, sizeof text, "%.0f KB/s", static_cast<double>(r.bytes) / 1024.0 / r.seconds);
+  return text;
+}
+
+constexpr size_t kShownRows = 20;
+
+// The rows worth a look while the fleet runs: the printers at work first,
+// then failures, then the rest in order, so that a big fleet fits a screen.
+std::vector<const PrinterResult*> Visible(const std::vector<PrinterResult>& all) {
+  std::vector<const PrinterResult*> rows;
+  for (int pass = 0; pass < 3; ++pass)
+    for (const PrinterResult& r : all) {
+      bool active = r.state == PrinterState::Connecting || r.state == PrinterState::Working;
+      bool failed = r.state == PrinterState::Failed;
+      if ((pass == 0 && active) || (pass == 1 && failed) || (pass == 2 && !active && !failed))
+        rows.push_back(&r);
+    }
+  if (rows.size() > kShownRows) rows.resize(kShownRows);
+  return rows;
+}
+
+class Table {
+ public:
+  void Draw(const std::vector<PrinterResult>& all) {
+    std::vector<std::vector<std::string>> rows;
+    for (const PrinterResult* r : Visible(all)) rows.push_back(ResultRow(*r));
+    size_t done = 0, failed = 0, running = 0;
+    for (const PrinterResult& r : all) {
+      done += r.state == PrinterState::Done;
+      failed += r.state == PrinterState::Failed || r.state == PrinterState::Skipped;
+      running += r.state == PrinterState::Connecting || r.state == PrinterState::Working;
+    }
+    if (drawn_) std::fprintf(stderr, "\x1b[%zuA", drawn_);  // back to the table's top
+    std::string text = TableText({"PRINTER", "STATE", "BYTES", "RATE", "MESSAGE"}, rows);
+    char counts[128];
+    std::snprintf(counts, sizeof counts, "%zu of %zu done, %zu running, %zu failed\n", done,
+                  all.size(), running, failed);
+    text += counts;
+    drawn_ = 0;
+    for (size_t at = 0; at < text.size();) {
+      size_t end = text.find('\n', at);
+      std::fprintf(stderr, "\x1b[K%s\n", text.substr(at, end - at).c_str());
+      ++drawn_;
+      at = end + 1;
+    }
+    std::fflush(stderr);
+  }
+
+ private:
+  size_t drawn_ = 0;
+};
 
 }  // namespace
 
-JobOutcome RunWithProgress(ProgressWatch& watch, const std::function<int()>& job, bool quiet) {
-  {
-    os::MutexLock hold(watch.lock);
-    watch.cancelRequested = 0;
-  }
-  watch.running = 1;
-  interrupted = 0;
-  auto previous = std::signal(SIGINT, OnInterrupt);
-  bool terminal = !quiet && isatty(fileno(stderr));
-  bool cancelled = false;
-  const uint64_t start = os::TickCountMs();
+std::vector<std::string> ResultRow(const PrinterResult& r) {
+  return {r.printer, StateText(r.state), std::to_string(r.bytes), Rate(r), r.message};
+}
 
-  // Without a ticker the job still runs; it only shows no progress and cannot be cancelled.
+FleetOutcome RunFleet(Fleet& fleet, const std::function<bool(PrinterSession&)>& work, bool quiet) {
+  interrupts = 0;
+  auto previous = std::signal(SIGINT, OnInterrupt);
+  const bool terminal = !quiet && IsTerminal(stderr);
+  std::atomic<int> running{1};
+  Table table;
+  // Without a ticker the fleet still runs; it only shows nothing and cannot be cancelled.
   os::Thread ticker;
   ticker.Start([&] {
-    for (;;) {
+    int heard = 0;
+    while (running.load()) {
       os::SleepMs(kProgressTickMs);
-      if (interrupted.exchange(0) && !cancelled) {
-        cancelled = true;
-        RequestCancel(watch);
-        std::fprintf(stderr,
-                     "\nglyphcast: cancelling: the current printer finishes unless it "
-                     "has stopped taking data\n");
+      int now = interrupts.load();
+      if (now != heard) {
+        if (heard == 0) {
+          fleet.Cancel();
+          std::fprintf(stderr, "\nglyphcast: cancelling: no printer starts any more, and a "
+                               "printer that stops taking data is aborted (Ctrl-C again: abort "
+                               "all)\n");
+        } else {
+          fleet.AbortAll();
+        }
+        heard = now;
       }
-      if (ProgressTick(watch, nullptr) == TickResult::JobEnded) break;
-      if (terminal) ShowProgress(watch, start);
+      fleet.Tick();
+      if (terminal) table.Draw(fleet.Results());
     }
-    if (terminal) std::fprintf(stderr, "\n");
   });
-  int result = job();
-  watch.running = 0;
+  fleet.Run(work);
+  running = 0;
   ticker.Join();
   std::signal(SIGINT, previous);
-  return {result, cancelled};
+  FleetOutcome outcome{fleet.Results(), fleet.cancelled()};
+  if (terminal) table.Draw(outcome.results);
+  return outcome;
 }
 
 }  // namespace gc::cli

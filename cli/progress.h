@@ -1,19 +1,23 @@
-// Runs a printer job with Ctrl-C as Cancel and a progress line on a terminal.
+// Runs a fleet of printers with Ctrl-C as Cancel and, on a terminal, a live
+// table of the printers; the first Ctrl-C stops starting printers and aborts
+// writes that stall, a second aborts every write at once.
 #pragma once
 #include <functional>
 
-#include "io/progress_watch.h"
+#include "jobs/fleet.h"
 
 namespace gc::cli {
 
-struct JobOutcome {
-  int result;      // the job's own result: 0 or the message it showed
-  bool cancelled;  // Ctrl-C was pressed
+struct FleetOutcome {
+  std::vector<PrinterResult> results;
+  bool cancelled = false;
 };
 
-// `job` reports into `watch` (its JobContext's progress record); `quiet`
-// keeps the progress line off even on a terminal.
-JobOutcome RunWithProgress(ProgressWatch& watch, const std::function<int()>& job,
-                           bool quiet = false);
+// `quiet` keeps the table off even on a terminal.
+FleetOutcome RunFleet(Fleet& fleet, const std::function<bool(PrinterSession&)>& work, bool quiet);
+
+// Printer, state, bytes, rate and message of every printer, as the live table
+// and the final one show them.
+std::vector<std::string> ResultRow(const PrinterResult& r);
 
 }  // namespace gc::cli

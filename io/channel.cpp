@@ -1,5 +1,7 @@
 #include "io/channel.h"
 
+#include <new>
+
 #include "io/progress_watch.h"
 #include "io/result_codes.h"
 #include "io/tcp_connection.h"
@@ -48,6 +50,16 @@ int DeliverFile(OutputChannel& ch, const uint8_t* bytes, size_t length) {
   return ok ? kStreamOk : kFileFailed;
 }
 
+int DeliverMemory(OutputChannel& ch, const uint8_t* bytes, size_t length) {
+  try {
+    ch.memory->insert(ch.memory->end(), bytes, bytes + length);
+  } catch (const std::bad_alloc&) {
+    return kFileFailed;
+  }
+  Count(ch, length);
+  return kStreamOk;
+}
+
 int Deliver(OutputChannel& ch, const uint8_t* bytes, size_t length) {
   int code = 0;
   switch (ch.kind) {
@@ -59,6 +71,9 @@ int Deliver(OutputChannel& ch, const uint8_t* bytes, size_t length) {
       break;
     case ChannelKind::File:
       code = ch.file ? DeliverFile(ch, bytes, length) : kFileFailed;
+      break;
+    case ChannelKind::Memory:
+      code = ch.memory ? DeliverMemory(ch, bytes, length) : kFileFailed;
       break;
   }
   if (code != 0) ch.failure = code;
@@ -85,6 +100,9 @@ int SpoolerWrite(OutputChannel& ch, const uint8_t* bytes, size_t length) {
 int FileWrite(OutputChannel& ch, const uint8_t* bytes, size_t length) {
   return Gather(ch, bytes, length);
 }
+int MemoryWrite(OutputChannel& ch, const uint8_t* bytes, size_t length) {
+  return Gather(ch, bytes, length);
+}
 
 ChannelWrite WriterFor(ChannelKind kind) {
   switch (kind) {
@@ -94,6 +112,8 @@ ChannelWrite WriterFor(ChannelKind kind) {
       return SpoolerWrite;
     case ChannelKind::File:
       return FileWrite;
+    case ChannelKind::Memory:
+      return MemoryWrite;
   }
   return FileWrite;
 }

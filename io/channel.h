@@ -1,4 +1,5 @@
-// Where a job's bytes go: a network printer, a spooler job or a file.
+// Where a job's bytes go: a network printer, a spooler job, a file, or memory
+// (a stream built once, for many printers).
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -8,7 +9,7 @@ namespace gc {
 
 struct TcpConnection;
 
-enum class ChannelKind : int { Tcp = 0, Spooler = 1, File = 2 };
+enum class ChannelKind : int { Tcp = 0, Spooler = 1, File = 2, Memory = 3 };
 
 class File;
 namespace os {
@@ -28,6 +29,7 @@ struct OutputChannel {
   os::SpoolerPort* spooler = nullptr;  // kind Spooler
   void* printer = nullptr;             // kind Spooler: the open printer handle
   File* file = nullptr;                // kind File
+  std::vector<uint8_t>* memory = nullptr;  // kind Memory
   std::vector<uint8_t> pending;        // gathered bytes not yet handed to the OS
   int failure = 0;                     // first write failure; every later write returns it
 };
@@ -38,6 +40,7 @@ using ChannelWrite = int (*)(OutputChannel& channel, const uint8_t* bytes, size_
 int TcpWrite(OutputChannel& channel, const uint8_t* bytes, size_t length);
 int SpoolerWrite(OutputChannel& channel, const uint8_t* bytes, size_t length);
 int FileWrite(OutputChannel& channel, const uint8_t* bytes, size_t length);
+int MemoryWrite(OutputChannel& channel, const uint8_t* bytes, size_t length);
 
 // The writer that fits the channel's kind.
 ChannelWrite WriterFor(ChannelKind kind);

@@ -19,6 +19,7 @@ enum : int {
   kWsaEALREADY = 10037,
   kWsaECONNABORTED = 10053,
   kWsaECONNRESET = 10054,
+  kWsaEOPNOTSUPP = 10045,
   kWsaEISCONN = 10056,
   kWsaECONNREFUSED = 10061,
 };
@@ -35,6 +36,17 @@ class SocketLayer {
   virtual long Send(SocketHandle s, const uint8_t* bytes, size_t length, int* error) = 0;
   // 1 writable, 0 timeout, -1 error or exception.
   virtual int WaitWritable(SocketHandle s, int timeoutMs) = 0;
+  // Reading a printer's replies. Bytes received (> 0), 0 when the peer has
+  // closed its side, or -1 with *error set (kWsaEWOULDBLOCK: nothing yet).
+  // The defaults serve layers that only send.
+  virtual long Receive(SocketHandle, uint8_t*, size_t, int* error) {
+    *error = kWsaEOPNOTSUPP;
+    return -1;
+  }
+  // 1 readable (data, the end or an error to read), 0 timeout, -1 failure.
+  virtual int WaitReadable(SocketHandle, int) { return -1; }
+  // Ends the sending side: the peer reads the end of the stream.
+  virtual bool ShutdownSend(SocketHandle) { return false; }
   virtual void Close(SocketHandle s) = 0;
   virtual void SleepMs(int ms) = 0;
 };

@@ -471,7 +471,8 @@ int ScanSetup(ScanContext& c) {
   if (c.inputKind != kInputBytes) return 2;
   c.reader.Reset(c.input);
   if (c.mode == kMeasure) return 0;
-  if (c.outputKind < 0 || c.outputKind > 2 || !c.output) return 2;
+  if (c.outputKind < 0 || c.outputKind > static_cast<int>(ChannelKind::Memory) || !c.output)
+    return 2;
   c.write = WriterFor(static_cast<ChannelKind>(c.outputKind));
   return 0;
 }

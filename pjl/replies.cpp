@@ -233,6 +233,20 @@ std::optional<std::string> ParseInfoId(const Reply& reply) {
   return std::string(text);
 }
 
+std::string FileErrorText(int fileError) {
+  static const char* const kTexts[] = {
+      "general error",          "volume not available",   "disk full",
+      "file not found",         "no free file descriptors", "invalid number of bytes",
+      "file already exists",    "illegal name",           "cannot delete the root",
+      "file operation on a directory", "directory operation on a file", "not the same volume",
+      "read only",              "directory full",         "directory not empty",
+      "bad disk",               "no label",               "invalid parameter"};
+  std::string code = "FILEERROR=" + std::to_string(fileError);
+  if (fileError >= 0 && fileError < static_cast<int>(sizeof kTexts / sizeof kTexts[0]))
+    return std::string(kTexts[fileError]) + " (" + code + ")";
+  return "file-system error (" + code + ")";
+}
+
 bool IsEchoOf(const Reply& reply, const std::string& token) {
   return reply.Is("ECHO") && reply.words.size() == 2 && reply.words[1] == Upper(token);
 }

@@ -74,4 +74,7 @@ std::optional<std::string> ParseInfoId(const Reply& reply);
 // ECHO: the reply to "@PJL ECHO token" carries the token (compared without regard to case).
 bool IsEchoOf(const Reply& reply, const std::string& token);
 
+// What FILEERROR=n means (status 32000 + n) in the PJL reference's words.
+std::string FileErrorText(int fileError);
+
 }  // namespace gc::pjl

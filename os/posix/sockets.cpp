@@ -74,6 +74,22 @@ class PosixSockets final : public SocketLayer {
     if (r == 0) return 0;
     return (p.revents & (POLLERR | POLLHUP | POLLNVAL)) ? -1 : 1;
   }
+  long Receive(SocketHandle s, uint8_t* buffer, size_t size, int* error) override {
+    for (;;) {
+      ssize_t n = ::recv(static_cast<int>(s), buffer, size, 0);
+      if (n >= 0) return static_cast<long>(n);
+      if (errno == EINTR) continue;
+      *error = ToWsa(errno);
+      return -1;
+    }
+  }
+  int WaitReadable(SocketHandle s, int timeoutMs) override {
+    pollfd p{static_cast<int>(s), POLLIN, 0};
+    int r = ::poll(&p, 1, timeoutMs);
+    if (r < 0) return errno == EINTR ? 0 : -1;
+    return r == 0 ? 0 : 1;
+  }
+  bool ShutdownSend(SocketHandle s) override { return ::shutdown(static_cast<int>(s), SHUT_WR) == 0; }
   void Close(SocketHandle s) override { ::close(static_cast<int>(s)); }
   void SleepMs(int ms) override { os::SleepMs(ms); }
 };

@@ -56,6 +56,24 @@ class WinSockets final : public SocketLayer {
     if (r <= 0) return r < 0 ? -1 : 0;
     return FD_ISSET(S(s), &failed) ? -1 : 1;
   }
+  long Receive(SocketHandle s, uint8_t* buffer, size_t size, int* error) override {
+    int chunk = size > 0x40000000 ? 0x40000000 : static_cast<int>(size);
+    int n = ::recv(S(s), reinterpret_cast<char*>(buffer), chunk, 0);
+    if (n == SOCKET_ERROR) {
+      *error = WSAGetLastError();
+      return -1;
+    }
+    return n;
+  }
+  int WaitReadable(SocketHandle s, int timeoutMs) override {
+    fd_set readable;
+    FD_ZERO(&readable);
+    FD_SET(S(s), &readable);
+    timeval tv{timeoutMs / 1000, (timeoutMs % 1000) * 1000};
+    int r = ::select(0, &readable, nullptr, nullptr, &tv);
+    return r < 0 ? -1 : r == 0 ? 0 : 1;
+  }
+  bool ShutdownSend(SocketHandle s) override { return ::shutdown(S(s), SD_SEND) == 0; }
   void Close(SocketHandle s) override { ::closesocket(S(s)); }
   void SleepMs(int ms) override { os::SleepMs(ms); }
 };

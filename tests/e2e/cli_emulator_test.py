@@ -1,6 +1,7 @@
 #!/usr/bin/python3
 """glyphcast against printer emulators on 127.0.0.1: what the printers store,
 the order of printers, and the one message for a failure."""
+import json
 import os
 import subprocess
 import sys
@@ -139,17 +140,25 @@ class CliAgainstEmulator(unittest.TestCase):
         # Unbound scalable, proportional: by height, with the typeface of "abc".
         self.assertIn(ESC + b"(8U" + ESC + b"(s1p10.00v0s0b61753T", page)
 
-    def test_refused_printer_stops_the_job(self):
+    def test_refused_printer_stops_starting_others(self):
+        # One printer at a time: the failure stops the printers after it.
         first, refused, third = (self.emulator("a"), self.emulator("b", "--fault", "refuse"),
                                  self.emulator("c"))
-        r = glyphcast("download", "--printer", first.address, "--printer", refused.address,
-                      "--printer", third.address, SAMPLES / "logo.pcl")
+        report = Path(self.work) / "report.json"
+        r = glyphcast("download", "--jobs", "1", "--report", report, "--printer", first.address,
+                      "--printer", refused.address, "--printer", third.address,
+                      SAMPLES / "logo.pcl")
         self.assertEqual(r.returncode, 1)
-        self.assertEqual(r.stderr, b"glyphcast: The download destination printer is illegal.\n")
+        self.assertIn(b"glyphcast: %s: cannot connect" % refused.address.encode(), r.stderr)
         first.stop()
         third.stop()
         self.assertTrue(any(e.startswith("STORED") for e in first.events()))
         self.assertFalse(any(e.startswith("CONNECT") for e in third.events()))
+        results = json.loads(report.read_text())
+        self.assertEqual([(p["printer"], p["ok"]) for p in results],
+                         [(first.address, True), (refused.address, False),
+                          (third.address, False)])
+        self.assertEqual(results[2]["message"], "not started: an earlier printer failed")
 
     def test_delete_all_and_test_macro(self):
         p = self.emulator("d")
@@ -206,7 +215,7 @@ class CliAgainstEmulator(unittest.TestCase):
         _, err = proc.communicate(timeout=20)
         elapsed = time.monotonic() - start
         self.assertEqual(proc.returncode, 3, err)
-        self.assertIn(b"An error occured during downloading data.", err)
+        self.assertIn(b"aborted: the printer had stopped taking data", err)
         self.assertLess(elapsed, 3.0)  # two ticks and a 200 ms wait, with a generous bound
 
 
