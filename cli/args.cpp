@@ -37,6 +37,10 @@ Args ParseArgs(int argc, char** argv) {
       if (auto v = value(arg)) a.addresses.push_back(*v);
     } else if (arg == "--range") {
       if (auto v = value(arg)) a.ranges.push_back(*v);
+    } else if (arg == "--pjl") {
+      a.pjl = true;
+    } else if (arg == "--pjl-port") {
+      a.pjlPort = value(arg);
     } else if (arg == "--snmp-version") {
       a.snmpVersion = value(arg);
     } else if (arg == "--format") {

@@ -24,7 +24,8 @@ struct Args {
   // search
   std::vector<std::string> addresses, ranges;
   std::optional<std::string> community, timeout, broadcastTo, snmpPort, filter, snmpVersion,
-      format, rate;
+      format, rate, pjlPort;
+  bool pjl = false;
   bool help = false;
   bool version = false;
   bool quiet = false;  // no progress line, no notes; errors still go to stderr

@@ -45,7 +45,7 @@ int ConnectFleet(TcpConnection& c, const FleetConnect& fleet) {
   int pause = kFirstPauseMs;
   for (int attempt = 1;; ++attempt) {
     if (ConnectOnce(c, fleet)) return 0;
-    if (attempt >= kConnectAttempts || (fleet.cancel && fleet.cancel->load())) return 4;
+    if (attempt >= fleet.attempts || (fleet.cancel && fleet.cancel->load())) return 4;
     c.sockets->SleepMs(pause);
     pause *= 2;
   }

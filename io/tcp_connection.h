@@ -33,6 +33,7 @@ struct SendResult {
 struct FleetConnect {
   int connectTimeoutMs = 3000;
   const std::atomic<int>* cancel = nullptr;
+  int attempts = 5;
 };
 
 // 0 and the connection, 5 out of memory, 4 socket/address/connect failure.

@@ -148,13 +148,16 @@ void Fleet::RunPrinter(size_t index, const std::function<bool(PrinterSession&)>&
   OutputChannel channel;
   bool ok = true;
   if (slot.target.network) {
-    FleetConnect connect{options_.connectTimeoutMs, &cancelled_};
+    FleetConnect connect{options_.connectTimeoutMs, &cancelled_, options_.connectAttempts};
     TcpConnection* tcp = nullptr;
     if (OpenTcpConnection(slot.target.name.c_str(), slot.target.address.c_str(), &tcp,
                           slot.target.port, nullptr, &connect) != 0) {
       ok = false;
       result.message = cancelled_.load() ? "cancelled while connecting"
-                                         : "cannot connect: refused, or no answer to 5 attempts";
+                                         : "cannot connect: refused, or no answer to " +
+                                               std::to_string(options_.connectAttempts) +
+                                               (options_.connectAttempts == 1 ? " attempt"
+                                                                               : " attempts");
     } else {
       channel.kind = ChannelKind::Tcp;
       channel.tcp = tcp;

@@ -49,6 +49,7 @@ struct FleetOptions {
   int jobs = 8;
   bool keepGoing = false;   // else the first failure stops starting new printers
   int connectTimeoutMs = 3000;
+  int connectAttempts = 5;
   int replyTimeoutMs = 5000;     // for each PJL round trip
   int finishTimeoutMs = 30000;   // for a printer to read the rest and close
   os::SpoolerPort* spooler = nullptr;
@@ -63,6 +64,7 @@ class PrinterSession {
       : target_(target), channel_(channel), result_(result), options_(options), serial_(serial) {}
 
   const PrinterTarget& target() const { return target_; }
+  size_t index() const { return static_cast<size_t>(serial_); }  // among the fleet's printers
   PrinterResult& result() { return result_; }
 
   // Bytes to the printer, handed to the OS before it returns; false (the

@@ -14,6 +14,8 @@ import unittest
 from pathlib import Path
 
 GLYPHCAST = sys.argv.pop(1)
+EMULATOR = str(Path(GLYPHCAST).parent / "printer-emulator")
+PJL_PORT = 19171
 SNMPD = shutil.which("snmpd") or "/usr/sbin/snmpd"
 PORT = 16171
 RANGE = "127.0.0.0/29"  # hosts .1 to .6; .1 and .6 are silent
@@ -67,6 +69,12 @@ class Discovery(unittest.TestCase):
                  "-smux,mteTrigger,mteTriggerConf," + HR_MODULES],
                 env=dict(os.environ, SNMP_PERSISTENT_DIR=str(folder / "persist")),
                 stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
+        # Printers behind two of the agents: one with a disk, one without.
+        for address, extra in (("127.0.0.2", []), ("127.0.0.3", ["--no-disk"])):
+            cls.agents.append(subprocess.Popen(
+                [EMULATOR, "--root", str(Path(cls.work) / ("disk-" + address)), "--address",
+                 address, "--port", str(PJL_PORT), "--timeout", "60", "--disk-size", "64000000",
+                 "--log", "/dev/null", *extra], stdout=subprocess.DEVNULL))
         for _ in range(100):  # until every agent answers
             if len(json.loads(search("--snmp-version", "2c", "--range", RANGE, "--timeout", "200",
                                      "--format", "json"))) == 4:
@@ -106,6 +114,17 @@ class Discovery(unittest.TestCase):
         # Not a terminal and no --format: the program's list entries.
         lines = search("--address", "127.0.0.3", "--address", "127.0.0.2").splitlines()
         self.assertEqual(lines, ["NET,Acme Laser 2, PCL(127.0.0.2)", "NET,Inkjet 9(127.0.0.3)"])
+
+    def test_pjl_asks_for_a_disk(self):
+        found = json.loads(search("--range", RANGE, "--format", "json", "--pjl",
+                                  "--pjl-port", str(PJL_PORT)))
+        disks = {p["address"]: (p["disk"], p["free"]) for p in found}
+        self.assertEqual(disks["127.0.0.3"], (False, None))  # FILESYS answers "?"
+        self.assertEqual(disks["127.0.0.5"], (None, None))   # nothing on the port
+        self.assertTrue(disks["127.0.0.2"][0])
+        self.assertEqual(disks["127.0.0.2"][1], 64000000)
+        csv = search("--range", RANGE, "--format", "csv", "--pjl", "--pjl-port", str(PJL_PORT))
+        self.assertEqual(csv.splitlines()[0], "address,name,model,languages,pcl,disk,free")
 
     def test_usage_errors(self):
         for args in (["--range", "127.0.0.0/8"], ["--range", "127.0.0.0"],
