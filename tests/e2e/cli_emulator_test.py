@@ -2,49 +2,12 @@
 """glyphcast against printer emulators on 127.0.0.1: what the printers store,
 the order of printers, and the one message for a failure."""
 import json
-import os
 import subprocess
-import sys
 import tempfile
 import unittest
 from pathlib import Path
 
-BIN = Path(sys.argv.pop(1))
-SAMPLES = Path(__file__).resolve().parents[2] / "samples"
-ESC = b"\x1b"
-UEL = ESC + b"%-12345X"
-
-
-class Emulator:
-    def __init__(self, work, name, *extra):
-        self.root = Path(work) / name
-        self.log = Path(work) / (name + ".log")
-        port_file = Path(work) / (name + ".port")
-        self.proc = subprocess.Popen(
-            [str(BIN / "printer-emulator"), "--root", str(self.root), "--port", "0",
-             "--port-file", str(port_file), "--log", str(self.log), "--timeout", "30",
-             "--idle", "10", *extra],
-            stdout=subprocess.DEVNULL)
-        for _ in range(200):
-            if port_file.exists() and port_file.read_text().strip():
-                break
-            subprocess.run(["sleep", "0.02"])
-        self.address = "127.0.0.1:" + port_file.read_text().strip()
-
-    def stop(self):
-        self.proc.terminate()
-        return self.proc.wait(timeout=10)
-
-    def events(self):
-        return self.log.read_text().splitlines() if self.log.exists() else []
-
-    def stored(self, kind, name):
-        return (self.root / "0" / "pcl" / kind / name).read_bytes()
-
-
-def glyphcast(*args):
-    return subprocess.run([str(BIN / "glyphcast"), *map(str, args)], capture_output=True,
-                          timeout=60)
+from support import BIN, ESC, SAMPLES, UEL, Printers, glyphcast
 
 
 class CliAgainstEmulator(unittest.TestCase):
@@ -57,7 +20,7 @@ class CliAgainstEmulator(unittest.TestCase):
             e.stop()
 
     def emulator(self, name, *extra):
-        e = Emulator(self.work, name, *extra)
+        e = Printers(self.work, name, 1, "--idle", "10", *extra, timeout=30)
         self.emulators.append(e)
         return e
 

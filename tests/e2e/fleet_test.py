@@ -7,51 +7,12 @@ by itself."""
 import json
 import signal
 import subprocess
-import sys
 import tempfile
 import time
 import unittest
 from pathlib import Path
 
-BIN = Path(sys.argv.pop(1))
-SAMPLES = Path(__file__).resolve().parents[2] / "samples"
-ESC = b"\x1b"
-
-
-class Printers:
-    """N emulated printers in one process, each with its own disk."""
-
-    def __init__(self, work, name, count, *extra):
-        self.root = Path(work) / name
-        self.log = Path(work) / (name + ".log")
-        ports = Path(work) / (name + ".ports")
-        self.proc = subprocess.Popen(
-            [str(BIN / "printer-emulator"), "--root", str(self.root), "--printers", str(count),
-             "--port", "0", "--port-file", str(ports), "--log", str(self.log), "--timeout", "60",
-             *extra], stdout=subprocess.DEVNULL)
-        for _ in range(500):
-            if ports.exists() and len(ports.read_text().split()) == count:
-                break
-            time.sleep(0.01)
-        lines = ports.read_text().split()
-        self.addresses = lines if count > 1 else ["127.0.0.1:" + lines[0]]
-        self.count = count
-
-    def args(self):
-        return [arg for a in self.addresses for arg in ("--printer", a)]
-
-    def disk(self, i):
-        return self.root / ("p%03d" % i) if self.count > 1 else self.root
-
-    def stop(self):
-        if self.proc.poll() is None:
-            self.proc.terminate()
-        return self.proc.wait(timeout=10)
-
-
-def glyphcast(*args, timeout=120):
-    return subprocess.run([str(BIN / "glyphcast"), *map(str, args)], capture_output=True,
-                          timeout=timeout)
+from support import BIN, ESC, SAMPLES, Printers, glyphcast
 
 
 class Fleet(unittest.TestCase):

@@ -12,16 +12,11 @@ import tempfile
 import unittest
 from pathlib import Path
 
-BIN = Path(sys.argv.pop(1))
+from support import DEJAVU, DROID, ESC, IPAGOTHIC, SOURCE, UEL, Printers, glyphcast as run
+
 FONTS = Path(sys.argv.pop(1))
-SOURCE = Path(__file__).resolve().parents[2]
 INTERPRETER = Path(os.environ.get("GC_PCL_INTERPRETER") or
                    SOURCE.parent / "shared" / "pcl-interpreter" / "gpcl6")
-DEJAVU = Path("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf")
-IPAGOTHIC = Path("/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf")
-DROID = Path("/usr/share/fonts/truetype/droid/DroidSansFallbackFull.ttf")
-ESC = b"\x1b"
-UEL = ESC + b"%-12345X"
 FONT_ID = 5
 AT = ESC + b"&a300V" + ESC + b"&a100H"  # where each page's text starts
 UTF8 = ESC + b"(18N" + ESC + b"&t83P"    # Unicode symbol set, UTF-8 text
@@ -30,8 +25,7 @@ REFUSALS = (b"corrupt", b"invalidfont", b"Error", b"error")
 
 
 def glyphcast(*args):
-    done = subprocess.run([str(BIN / "glyphcast"), *map(str, args)], capture_output=True,
-                          timeout=120)
+    done = run(*args)
     assert done.returncode == 0, done.stderr
     return done
 
@@ -154,23 +148,14 @@ class ConvertedFontsOnAnInterpreter(unittest.TestCase):
     def download_with_sample(self, font, options):
         """What a printer with a disk stores and prints for `download --sample`."""
         with tempfile.TemporaryDirectory() as work:
-            root, port_file = Path(work) / "printer", Path(work) / "port"
-            emulator = subprocess.Popen(
-                [str(BIN / "printer-emulator"), "--root", str(root), "--port", "0",
-                 "--port-file", str(port_file), "--timeout", "60", "--connections", "1",
-                 "--log", str(Path(work) / "log")], stdout=subprocess.DEVNULL)
+            printer = Printers(work, "printer", 1, "--connections", "1")
             try:
-                for _ in range(500):
-                    if port_file.exists() and port_file.read_text().strip():
-                        break
-                    subprocess.run(["sleep", "0.01"])
-                glyphcast("download", "--printer", "127.0.0.1:" + port_file.read_text().strip(),
-                          "--name", "SAMPLED", "--id", FONT_ID, "--sample", "40", *options, font)
-                self.assertEqual(emulator.wait(timeout=60), 0)
+                glyphcast("download", "--printer", printer.address, "--name", "SAMPLED",
+                          "--id", FONT_ID, "--sample", "40", *options, font)
+                self.assertEqual(printer.proc.wait(timeout=60), 0)
             finally:
-                if emulator.poll() is None:
-                    emulator.kill()
-                    emulator.wait()
+                printer.stop()
+            root = printer.root
             stored = (root / "0" / "pcl" / "fonts" / "SAMPLED").read_bytes()
             jobs = sorted((root / "jobs").glob("*.pcl"))
             self.assertEqual(len(jobs), 1)

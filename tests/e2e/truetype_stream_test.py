@@ -6,7 +6,6 @@ mapped code followed by every glyph no code reaches."""
 import io
 import re
 import struct
-import subprocess
 import sys
 import tempfile
 import unittest
@@ -14,13 +13,9 @@ from pathlib import Path
 
 from fontTools.ttLib import TTFont
 
-BIN = Path(sys.argv.pop(1))
+from support import DEJAVU, DROID, ESC, IPAGOTHIC, UEL, glyphcast
+
 FONTS = Path(sys.argv.pop(1))
-DEJAVU = Path("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf")
-IPAGOTHIC = Path("/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf")
-DROID = Path("/usr/share/fonts/truetype/droid/DroidSansFallbackFull.ttf")
-ESC = b"\x1b"
-UEL = ESC + b"%-12345X"
 FONT_ID = 5
 
 
@@ -35,8 +30,7 @@ def u32(data, at):
 def export(font, name="TT"):
     with tempfile.TemporaryDirectory() as work:
         out = Path(work) / "out.prn"
-        done = subprocess.run([str(BIN / "glyphcast"), "export", "-o", str(out), "--name", name,
-                               "--id", str(FONT_ID), str(font)], capture_output=True, timeout=120)
+        done = glyphcast("export", "-o", out, "--name", name, "--id", FONT_ID, font)
         assert done.returncode == 0, done.stderr
         return out.read_bytes()
 
