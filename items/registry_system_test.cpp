@@ -69,6 +69,11 @@ TEST(SystemRegistry, PrintersSurviveAndAPartialTreeIsReset) {
     EXPECT_EQ(settings.LoadRegistrySettings(printers, ids), 0);  // the reset tree is whole again
   }
   DeleteTree(*reg);
+  // The machine key would let later programs in the same registry create settings.
+  os::RegKey machineMaker;
+  ASSERT_EQ(reg->OpenKey(os::kLocalMachine, "SOFTWARE\\Marrowick", true, &machineMaker), 0);
+  EXPECT_EQ(reg->DeleteKey(machineMaker, "Glyphcast"), 0);
+  reg->CloseKey(machineMaker);
 }
 
 }  // namespace
