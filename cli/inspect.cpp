@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "cli/stream_report.h"
 #include "items/recognize.h"
 #include "os/file_bytes.h"
 #include "pcl/font_descriptor.h"
@@ -16,82 +17,6 @@
 namespace gc::cli {
 
 namespace {
-
-constexpr std::string_view kUel = "\x1b%-12345X";
-
-// The value of KEY=... in a PJL line: a quoted text or a number.
-std::string PjlValue(std::string_view line, std::string_view key) {
-  size_t at = line.find(key);
-  if (at == std::string_view::npos) return "";
-  at += key.size();
-  if (at < line.size() && line[at] == '"') {
-    size_t end = line.find('"', at + 1);
-    return std::string(line.substr(at + 1, end == std::string_view::npos ? end : end - at - 1));
-  }
-  size_t end = line.find_first_of(" \r\n", at);
-  return std::string(line.substr(at, end == std::string_view::npos ? end : end - at));
-}
-
-// What a stored file's payload makes of itself: its first command gives the
-// font or macro its ID.
-std::string PayloadId(std::string_view payload) {
-  auto number = [&](std::string_view prefix, char end, const char* what) -> std::string {
-    if (payload.substr(0, prefix.size()) != prefix) return "";
-    size_t stop = payload.find(end, prefix.size());
-    std::string_view digits = payload.substr(prefix.size(), stop - prefix.size());
-    if (stop == std::string_view::npos || digits.empty() || digits.size() > 5 ||
-        digits.find_first_not_of("0123456789") != std::string_view::npos)
-      return "";
-    return std::string(": ") + what + " " + std::string(digits);
-  };
-  std::string id = number("\x1b*c", 'D', "font ID");
-  return id.empty() ? number("\x1b&f", 'y', "macro ID") : id;
-}
-
-// Lists the PJL file operations of a download stream.
-int InspectStream(const std::string& path, std::string_view s) {
-  std::printf("%s: PJL/PCL download stream, %zu bytes\n", path.c_str(), s.size());
-  int downloads = 0, wrong = 0;
-  size_t pcl = 0;
-  for (size_t at = 0; at < s.size();) {
-    if (s.substr(at, kUel.size()) == kUel) {
-      at += kUel.size();
-      continue;
-    }
-    if (s.substr(at, 4) == "@PJL") {
-      size_t end = s.find('\n', at);
-      std::string_view line = s.substr(at, end == std::string_view::npos ? end : end - at + 1);
-      at += line.size();
-      std::string_view text = line.substr(0, line.find_first_of("\r\n"));
-      if (text.find("FSDOWNLOAD") != std::string_view::npos) {
-        ++downloads;
-        std::string name = PjlValue(text, "NAME=");
-        unsigned long long size = std::strtoull(PjlValue(text, "SIZE=").c_str(), nullptr, 10);
-        bool exact = at + size <= s.size() && s.substr(at + size, kUel.size()) == kUel;
-        if (!exact) ++wrong;
-        std::printf("  FSDOWNLOAD %s SIZE=%llu %s%s\n", name.c_str(), size,
-                    exact ? "(exact)" : "(WRONG: not followed by UEL)",
-                    PayloadId(s.substr(at, size)).c_str());
-        at = at + size <= s.size() ? at + size : s.size();
-      } else if (text.size() > 5) {
-        std::printf("  %s\n", std::string(text.substr(5)).c_str());
-      }
-      continue;
-    }
-    size_t next = s.find('\x1b', at + 1);
-    while (next != std::string_view::npos && s.substr(next, kUel.size()) != kUel)
-      next = s.find('\x1b', next + 1);
-    size_t end = next == std::string_view::npos ? s.size() : next;
-    pcl += end - at;
-    at = end;
-  }
-  if (pcl) std::printf("  PCL data outside downloads: %zu bytes\n", pcl);
-  if (downloads)
-    std::printf(wrong ? "%d of %d FSDOWNLOAD SIZE values are wrong\n"
-                      : "every FSDOWNLOAD SIZE is exact (%d of %d)\n",
-                wrong ? wrong : downloads, downloads);
-  return wrong ? 1 : 0;
-}
 
 // Message boxes of the recognition stay silent: inspect says it in its own words.
 class QuietUi : public os::Ui {
@@ -166,7 +91,11 @@ int Inspect(const std::string& path, const InspectOptions& options) {
   }
   ByteView all = file.bytes();
   std::string_view s(reinterpret_cast<const char*>(all.data()), all.size());
-  if (s.substr(0, kUel.size()) == kUel || s.substr(0, 4) == "@PJL") return InspectStream(path, s);
+  if (s.substr(0, kUel.size()) == kUel || s.substr(0, 4) == "@PJL") {
+    StreamReport report = InspectDownloadStream(s);
+    std::fputs(FormatStreamReport(path, report).c_str(), stdout);
+    return report.wrongSizes ? 1 : 0;
+  }
 
   FontFileKind kind = IdentifyFontFile(all, all.size());
   if (kind == FontFileKind::Collection) ListFaces(path, all);
