@@ -34,6 +34,13 @@ struct IniEntry {
 // when there is no such section.
 std::optional<std::vector<IniEntry>> IniSection(std::string_view text, const std::string& section);
 
+// ReadSectionKeys and ReadString over an INI file's text, as the portable
+// reader answers them for that file.
+uint32_t IniSectionKeys(std::string_view text, const std::string& section,
+                        const std::string& defaultText, char* buffer, uint32_t size);
+std::string IniString(std::string_view text, const std::string& section, const std::string& key,
+                      const std::string& defaultText);
+
 // The platform's reader: the Win32 profile functions on Windows, the portable
 // reader elsewhere.
 ProfilePort& SystemProfile();

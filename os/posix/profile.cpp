@@ -80,16 +80,6 @@ std::optional<std::vector<IniEntry>> IniSection(std::string_view bytes, const st
 
 namespace {
 
-// The entries of the first section named `section` of the file at `path`;
-// nullopt when the file or the section is missing.
-std::optional<std::vector<Entry>> ReadSection(const std::string& path, const std::string& section) {
-  FileBytes file;
-  if (file.Open(path.c_str(), false) != FileBytes::Status::Ok) return std::nullopt;
-  return IniSection(std::string_view(reinterpret_cast<const char*>(file.bytes().data()),
-                                     file.bytes().size()),
-                    section);
-}
-
 bool Quoted(const std::string& s) {
   return s.size() >= 2 && (s[0] == '"' || s[0] == '\'') && s.back() == s[0];
 }
@@ -110,43 +100,64 @@ uint32_t CopyEntry(const std::string& text, char* buffer, uint32_t size) {
   return n;
 }
 
+}  // namespace
+
+uint32_t IniSectionKeys(std::string_view text, const std::string& section,
+                        const std::string& defaultText, char* buffer, uint32_t size) {
+  if (size == 0) return 0;
+  if (size == 1) return buffer[0] = '\0', 0;
+  std::optional<std::vector<Entry>> entries = IniSection(text, section);
+  if (!entries || entries->empty()) return CopyEntry(defaultText, buffer, size);
+
+  // Whole names while they fit; the first that does not is cut, and a cut
+  // list reports size - 2. Only the result and its NUL reach the caller.
+  std::vector<char> list(size, '\0');
+  uint32_t left = size, at = 0;
+  for (const Entry& e : *entries) {
+    if (left <= 2) break;
+    uint32_t n = static_cast<uint32_t>(std::min<size_t>(e.key.size(), left - 2));
+    std::memcpy(list.data() + at, e.key.data(), n);
+    at += n + 1;
+    left -= n + 1;
+    if (left < 2) break;
+  }
+  if (list[0] == '\0') return CopyEntry(defaultText, buffer, size);
+  uint32_t result = left <= 1 ? size - 2 : size - left;
+  std::memcpy(buffer, list.data(), result + 1);
+  return result;
+}
+
+std::string IniString(std::string_view text, const std::string& section, const std::string& key,
+                      const std::string& defaultText) {
+  std::string fallback = TrimEnd(defaultText);
+  std::optional<std::vector<Entry>> entries = IniSection(text, section);
+  std::string wanted = Trim(key);
+  if (entries) {
+    for (const Entry& e : *entries)
+      if (SameName(e.key, wanted)) return Unquoted(e.value);
+  }
+  return Unquoted(fallback);
+}
+
+namespace {
+
+// The file's text; a missing file reads as an empty one, which has no keys.
+std::string FileText(const std::string& path) {
+  FileBytes file;
+  if (file.Open(path.c_str(), false) != FileBytes::Status::Ok) return "";
+  return std::string(reinterpret_cast<const char*>(file.bytes().data()), file.bytes().size());
+}
+
 class IniProfile final : public ProfilePort {
  public:
   uint32_t ReadSectionKeys(const std::string& path, const std::string& section,
                            const std::string& defaultText, char* buffer, uint32_t size) override {
-    if (size == 0) return 0;
-    if (size == 1) return buffer[0] = '\0', 0;
-    std::optional<std::vector<Entry>> entries = ReadSection(path, section);
-    if (!entries || entries->empty()) return CopyEntry(defaultText, buffer, size);
-
-    // Whole names while they fit; the first that does not is cut, and a cut
-    // list reports size - 2. Only the result and its NUL reach the caller.
-    std::vector<char> list(size, '\0');
-    uint32_t left = size, at = 0;
-    for (const Entry& e : *entries) {
-      if (left <= 2) break;
-      uint32_t n = static_cast<uint32_t>(std::min<size_t>(e.key.size(), left - 2));
-      std::memcpy(list.data() + at, e.key.data(), n);
-      at += n + 1;
-      left -= n + 1;
-      if (left < 2) break;
-    }
-    if (list[0] == '\0') return CopyEntry(defaultText, buffer, size);
-    uint32_t result = left <= 1 ? size - 2 : size - left;
-    std::memcpy(buffer, list.data(), result + 1);
-    return result;
+    return IniSectionKeys(size < 2 ? "" : FileText(path), section, defaultText, buffer, size);
   }
 
   std::string ReadString(const std::string& path, const std::string& section,
                          const std::string& key, const std::string& defaultText) override {
-    std::string fallback = TrimEnd(defaultText);
-    std::optional<std::vector<Entry>> entries = ReadSection(path, section);
-    std::string wanted = Trim(key);
-    if (entries) {
-      for (const Entry& e : *entries)
-        if (SameName(e.key, wanted)) return Unquoted(e.value);
-    }
-    return Unquoted(fallback);
+    return IniString(FileText(path), section, key, defaultText);
   }
 };
 
