@@ -78,10 +78,13 @@ StreamReport InspectDownloadStream(std::string_view s) {
         ++report.downloads;
         op.name = PjlValue(text, "NAME=");
         op.size = std::strtoull(PjlValue(text, "SIZE=").c_str(), nullptr, 10);
-        op.exact = at + op.size <= s.size() && s.substr(at + op.size, kUel.size()) == kUel;
+        // Compared with what is left, never added to the position: a SIZE near
+        // 2^64 (or a negative one, which strtoull wraps) must not lead back.
+        bool fits = op.size <= s.size() - at;
+        op.exact = fits && s.substr(at + op.size, kUel.size()) == kUel;
         if (!op.exact) ++report.wrongSizes;
         PayloadId(s.substr(at, op.size), &op);
-        at = at + op.size <= s.size() ? at + op.size : s.size();
+        at = fits ? at + op.size : s.size();
       } else if (text.size() > 5) {
         op.command = std::string(text.substr(5));
       }

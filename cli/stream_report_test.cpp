@@ -62,6 +62,37 @@ TEST(StreamReport, WrongSizes) {
   }
 }
 
+// A SIZE that wraps the position around (near 2^64, or negative) once led
+// back into the stream: a stream could pass as exact, count bytes twice or
+// never end. The fuzzer found the second.
+TEST(StreamReport, SizeThatWrapsAroundIsWrongAndNeverLeadsBack) {
+  const std::string line = "@PJL FSDOWNLOAD NAME=\"x\" SIZE=";
+  struct Case {
+    const char* what;
+    std::string stream;
+    size_t operations;
+  } cases[] = {
+      {"negative, back into the stream (the fuzzer's input)",
+       kU + "@PJL\r\n@PJL FI:FSDOWNLOAD FORY SIZE=-60 Mclf\r\n\x1b*c07sD#@", 2},
+      // 2^64 - 60, the stream's length: back to its start, the UEL and this
+      // line again, forever.
+      {"back to the start", kU + line + "18446744073709551556\n", 1},
+      // 2^64 - 10: onto the UEL at the end of its own line; it passed as exact.
+      {"onto its own line's UEL", kU + line + "18446744073709551606" + kU + "\njunk", 1},
+  };
+  EXPECT_EQ(cases[1].stream.size(), 60u);
+  for (const Case& c : cases) {
+    StreamReport r = InspectDownloadStream(c.stream);
+    ASSERT_EQ(r.operations.size(), c.operations) << c.what;
+    const StreamOperation& op = r.operations.back();
+    EXPECT_TRUE(op.download) << c.what;
+    EXPECT_FALSE(op.exact) << c.what;
+    EXPECT_EQ(r.wrongSizes, 1) << c.what;
+    EXPECT_EQ(op.offset + op.length, c.stream.size()) << c.what;  // the rest is its payload
+    EXPECT_EQ(r.pclBytes, 0u) << c.what;
+  }
+}
+
 TEST(StreamReport, PclOutsideDownloads) {
   const std::string stream = kU + "@PJL ENTER LANGUAGE=PCL\r\n\x1b" "E\x1b(s3THello\x0c" + kU;
   StreamReport r = InspectDownloadStream(stream);
