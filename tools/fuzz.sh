@@ -36,9 +36,11 @@ dir=$build/fuzz/$target
 mkdir -p "$dir/corpus" "$dir/artifacts"
 log=$dir/last-run.log
 status=0
+start=$SECONDS
 "$build/bin/fuzz_$target" -max_total_time="$seconds" $(cat "$dir/options") -timeout=10 \
   -print_final_stats=1 -artifact_prefix="$dir/artifacts/" "$@" \
   "$dir/corpus" "tests/fuzz/$target" >"$log" 2>&1 || status=$?
+elapsed=$((SECONDS - start))
 
 # libFuzzer's last status line and final statistics.
 pcs=$(grep -o 'Loaded 1 PC tables ([0-9]* PCs)' "$log" | grep -o '[0-9]* PCs' | head -1)
@@ -48,7 +50,7 @@ ft=$(sed -n 's/.* ft: \([0-9]*\).*/\1/p' <<<"$last")
 corp=$(sed -n 's/.* corp: \([^ ]*\).*/\1/p' <<<"$last")
 runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
 rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log")
-echo "fuzz_$target: ${runs:-?} inputs in $seconds s (${rate:-?}/s), coverage ${cov:-?} edges of ${pcs:-?}," \
+echo "fuzz_$target: ${runs:-?} inputs in $elapsed s (${rate:-?}/s), coverage ${cov:-?} edges of ${pcs:-?}," \
      "${ft:-?} features, corpus ${corp:-?}"
 if [ "$status" != 0 ]; then
   grep -E 'ERROR|SUMMARY|Test unit written' "$log" | head -5 >&2
