@@ -29,8 +29,9 @@ shift 2
 seconds=$(awk -v m="$minutes" 'BEGIN { s = int(m * 60); if (s < 1) exit 1; print s }') ||
   usage
 
+# Two runs side by side (one per core) may start together: one builds at a time.
 [ -f "$build/CMakeCache.txt" ] || cmake --preset sanitize >/dev/null
-cmake --build --preset sanitize --target "fuzz_$target" >/dev/null
+flock "$build/.fuzz-build.lock" cmake --build --preset sanitize --target "fuzz_$target" >/dev/null
 
 dir=$build/fuzz/$target
 mkdir -p "$dir/corpus" "$dir/artifacts"
