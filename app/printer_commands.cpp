@@ -75,13 +75,14 @@ SnmpQuery BroadcastQuery() {
 #ifndef GC_TEST_KNOBS
   return query;
 #else
-  const char* to = std::getenv("GC_SNMP_BROADCAST_TO");
-  if (!to) return query;
   // Loopback has no broadcast: the first address stands for it, and the
-  // others are asked beside it, as printers answering one broadcast. A value
-  // that is not all loopback sends nothing rather than a real broadcast.
+  // others are asked beside it, as printers answering one broadcast. Unset,
+  // or a value that is not all loopback, sends nothing: a test never
+  // broadcasts for real.
   SnmpQuery nothing = query;
   nothing.flags = 0;
+  const char* to = std::getenv("GC_SNMP_BROADCAST_TO");
+  if (!to) return nothing;
   std::vector<uint32_t> targets;
   std::vector<std::string> texts;
   for (std::string_view rest = to; !rest.empty();) {

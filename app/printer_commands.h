@@ -19,8 +19,8 @@ void SaveNetworkPrinters(MainWindow& window);
 SnmpQuery PrinterQuery();
 // The same as a broadcast. In the twin, GC_SNMP_BROADCAST_TO, a comma-separated
 // list of addresses in 127.0.0.0/8, stands for the printers a broadcast
-// reaches, so that window tests stay on loopback; any other value sends no
-// request at all.
+// reaches, so that window tests stay on loopback; unset or any other value,
+// it sends no request at all.
 SnmpQuery BroadcastQuery();
 
 // The list box entry of an answer (before it is stored).
