@@ -91,7 +91,7 @@ int Inspect(const std::string& path, const InspectOptions& options) {
   }
   ByteView all = file.bytes();
   std::string_view s(reinterpret_cast<const char*>(all.data()), all.size());
-  if (s.substr(0, kUel.size()) == kUel || s.substr(0, 4) == "@PJL") {
+  if (s.substr(0, pjl::kUel.size()) == pjl::kUel || s.substr(0, 4) == "@PJL") {
     StreamReport report = InspectDownloadStream(s);
     std::fputs(FormatStreamReport(path, report).c_str(), stdout);
     return report.wrongSizes ? 1 : 0;

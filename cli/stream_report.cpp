@@ -62,8 +62,8 @@ StreamReport InspectDownloadStream(std::string_view s) {
   StreamReport report;
   report.bytes = s.size();
   for (size_t at = 0; at < s.size();) {
-    if (s.substr(at, kUel.size()) == kUel) {
-      at += kUel.size();
+    if (s.substr(at, pjl::kUel.size()) == pjl::kUel) {
+      at += pjl::kUel.size();
       continue;
     }
     if (s.substr(at, 4) == "@PJL") {
@@ -81,7 +81,7 @@ StreamReport InspectDownloadStream(std::string_view s) {
         // Compared with what is left, never added to the position: a SIZE near
         // 2^64 (or a negative one, which strtoull wraps) must not lead back.
         bool fits = op.size <= s.size() - at;
-        op.exact = fits && s.substr(at + op.size, kUel.size()) == kUel;
+        op.exact = fits && s.substr(at + op.size, pjl::kUel.size()) == pjl::kUel;
         if (!op.exact) ++report.wrongSizes;
         PayloadId(s.substr(at, op.size), &op);
         at = fits ? at + op.size : s.size();
@@ -93,7 +93,7 @@ StreamReport InspectDownloadStream(std::string_view s) {
       continue;
     }
     size_t next = s.find('\x1b', at + 1);
-    while (next != std::string_view::npos && s.substr(next, kUel.size()) != kUel)
+    while (next != std::string_view::npos && s.substr(next, pjl::kUel.size()) != pjl::kUel)
       next = s.find('\x1b', next + 1);
     size_t end = next == std::string_view::npos ? s.size() : next;
     report.pclBytes += end - at;

@@ -8,9 +8,9 @@
 #include <string_view>
 #include <vector>
 
-namespace gc::cli {
+#include "pjl/requests.h"
 
-inline constexpr std::string_view kUel = "\x1b%-12345X";
+namespace gc::cli {
 
 struct StreamOperation {
   // The bytes it took: its PJL line and, for a download, the payload read

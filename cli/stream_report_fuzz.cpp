@@ -7,7 +7,7 @@
 
 #include "cli/stream_report.h"
 
-using gc::cli::kUel;
+using gc::pjl::kUel;
 using gc::cli::StreamOperation;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

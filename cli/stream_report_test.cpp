@@ -7,7 +7,7 @@
 namespace gc::cli {
 namespace {
 
-const std::string kU(kUel);
+const std::string kU(pjl::kUel);
 
 std::string Download(const std::string& name, const std::string& payload, long size = -1) {
   return "@PJL FSDOWNLOAD FORMAT:BINARY SIZE=" +

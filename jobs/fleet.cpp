@@ -13,8 +13,6 @@ namespace gc {
 
 namespace {
 
-constexpr char kUel[] = "\x1b%-12345X";
-
 double SecondsSince(uint64_t startMs) {
   return static_cast<double>(os::TickCountMs() - startMs) / 1000.0;
 }
@@ -63,7 +61,8 @@ bool PrinterSession::Ask(const std::string& requests, std::vector<pjl::Reply>* r
   if (!target_.network || !channel_.tcp)
     return Fail("a local queue cannot answer; read-back needs a network printer");
   const std::string token = "GC" + std::to_string(serial_) + "X" + std::to_string(++asked_);
-  if (!Send(std::string(kUel) + "@PJL\r\n" + requests + pjl::Echo(token) + kUel)) return false;
+  std::string job = std::string(pjl::kUel) + "@PJL\r\n" + requests + pjl::Echo(token);
+  if (!Send(job.append(pjl::kUel))) return false;
   const uint64_t start = os::TickCountMs();
   for (;;) {
     std::vector<pjl::Reply> got;

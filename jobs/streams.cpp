@@ -7,6 +7,7 @@
 #include "io/stream_writer.h"
 #include "os/ui.h"
 #include "pcl/scanner.h"
+#include "pjl/requests.h"
 #include "resources/messages.h"
 #include "truetype/convert.h"
 
@@ -14,7 +15,6 @@ namespace gc {
 
 namespace {
 
-constexpr char kUel[] = "\x1b%-12345X";
 constexpr char kPjl[] = "@PJL\r\n";
 constexpr char kFsinit[] = "@PJL FSINIT VOLUME=\"%d:\"\r\n";
 constexpr char kEnterPcl[] = "@PJL ENTER LANGUAGE=PCL\r\n";
@@ -97,7 +97,7 @@ int WritePclFontItem(ChannelWrite write, OutputChannel& channel, ByteView file,
   }
 
   StreamWriter out(write, channel);
-  out.Put(kUel);
+  out.Put(pjl::kUel);
   out.Put(kPjl);
   out.Format(kFontDirectory, kVolume);
   out.Format(kFontDownload, size, kVolume, name.text);
@@ -116,7 +116,7 @@ int WritePclFontItem(ChannelWrite write, OutputChannel& channel, ByteView file,
   if (emitted != kEndOfInput) return kNotASoftFont;
   if (emit.outputCount != m) return kScanMismatch;
   out.Put(kMakePermanent);
-  out.Put(kUel);
+  out.Put(pjl::kUel);
   return out.error();
 }
 
@@ -130,7 +130,7 @@ int WritePclMacroItem(ChannelWrite write, OutputChannel& channel, ByteView file,
   if (outcome) outcome->size = size;
 
   StreamWriter out(write, channel);
-  out.Put(kUel);
+  out.Put(pjl::kUel);
   out.Put(kPjl);
   out.Format(kMacroDirectories, kVolume, kVolume);
   out.Format(kMacroDownload, size, kVolume, name.text);
@@ -138,7 +138,7 @@ int WritePclMacroItem(ChannelWrite write, OutputChannel& channel, ByteView file,
   for (size_t at = 0; at < file.size() && out.error() == 0; at += kMacroBlock)
     out.Put(file.data() + at, file.size() - at < kMacroBlock ? file.size() - at : kMacroBlock);
   out.Put(kMacroEnd);
-  out.Put(kUel);
+  out.Put(pjl::kUel);
   return out.error();
 }
 
@@ -152,7 +152,7 @@ int WriteTrueTypeItem(os::Ui* ui, ChannelWrite write, OutputChannel& channel, By
   }
   NameBuffer name(downloadName);
   StreamWriter out(write, channel);
-  out.Put(kUel);
+  out.Put(pjl::kUel);
   out.Put(kPjl);
   out.Format(kFontDirectory, kVolume);
   out.Format(kFontDownload, font.payloadSize(), kVolume, name.text);
@@ -161,17 +161,17 @@ int WriteTrueTypeItem(os::Ui* ui, ChannelWrite write, OutputChannel& channel, By
     outcome->size = font.payloadSize();
     outcome->descriptor = font.descriptor();
   }
-  return out.Put(kUel);
+  return out.Put(pjl::kUel);
 }
 
 int WriteDeleteAll(ChannelWrite write, OutputChannel& channel) {
   StreamWriter out(write, channel);
-  out.Put(kUel);
+  out.Put(pjl::kUel);
   out.Put(kPjl);
   out.Format(kFsinit, kVolume);
   out.Put(kEnterPcl);
   out.Put(kDeleteFontsAndMacros);
-  out.Put(kUel);
+  out.Put(pjl::kUel);
   int flushed = FlushChannel(channel);
   return out.error() != 0 ? out.error() : flushed;
 }

@@ -3,8 +3,13 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace gc::pjl {
+
+// Universal Exit Language: ends whatever language the printer is in and
+// returns it to PJL. Every PJL job and every download begins and ends with it.
+inline constexpr std::string_view kUel = "\x1b%-12345X";
 
 // Where the program stores fonts and macros on volume 0.
 inline constexpr char kFontFolder[] = "0:\\pcl\\fonts";

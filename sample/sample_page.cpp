@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "io/stream_writer.h"
+#include "pjl/requests.h"
 
 namespace gc {
 
@@ -23,7 +24,6 @@ constexpr char kSizeLine[] = "FILE SIZE:%u\r\n";
 constexpr char kLineEnd[] = "\r\n";
 constexpr char kClosingText[] = "end of sample print\r\n";
 constexpr char kClosingCommands[] = "\033(3@\033(B";
-constexpr char kUel[] = "\033%-12345X";
 constexpr int kFirstCode = 32, kLastCode = 255;
 
 }  // namespace
@@ -64,7 +64,7 @@ int WriteSamplePage(int charsPerLine, ChannelWrite write, OutputChannel& channel
   page.Put(kClosingText);
   page.Put(kSingleRule);
   page.Put(kClosingCommands);
-  page.Put(kUel);
+  page.Put(pjl::kUel);
   if (page.error() != 0) return page.error();
   // The page reaches the OS now, so that a failure is reported as the page's.
   return FlushChannel(channel);
