@@ -70,7 +70,7 @@ class PosixSockets final : public SocketLayer {
   int WaitWritable(SocketHandle s, int timeoutMs) override {
     pollfd p{static_cast<int>(s), POLLOUT, 0};
     int r = ::poll(&p, 1, timeoutMs);
-    if (r < 0) return -1;
+    if (r < 0) return errno == EINTR ? 0 : -1;  // a signal (Ctrl-C) is no socket failure
     if (r == 0) return 0;
     return (p.revents & (POLLERR | POLLHUP | POLLNVAL)) ? -1 : 1;
   }
