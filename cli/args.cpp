@@ -88,6 +88,15 @@ Args ParseArgs(int argc, char** argv) {
   return a;
 }
 
+bool OptionNumber(const std::optional<std::string>& text, long low, long high, long* out) {
+  if (!text) return true;
+  char* end = nullptr;
+  long n = std::strtol(text->c_str(), &end, 10);
+  if (text->empty() || *end || n < low || n > high) return false;
+  *out = n;
+  return true;
+}
+
 bool ParsePrinter(const std::string& text, PrinterTarget* target, std::string* error) {
   *target = PrinterTarget{};
   if (text.rfind("queue:", 0) == 0) {
@@ -103,10 +112,8 @@ bool ParsePrinter(const std::string& text, PrinterTarget* target, std::string* e
   size_t colon = text.rfind(':');
   if (colon != std::string::npos) {
     host = text.substr(0, colon);
-    std::string port = text.substr(colon + 1);
-    char* end = nullptr;
-    long n = std::strtol(port.c_str(), &end, 10);
-    if (port.empty() || *end || n < 1 || n > 65535) {
+    long n = 0;
+    if (!OptionNumber(text.substr(colon + 1), 1, 65535, &n)) {
       *error = "bad port in " + text;
       return false;
     }

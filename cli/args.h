@@ -34,6 +34,10 @@ struct Args {
 
 Args ParseArgs(int argc, char** argv);
 
+// A decimal option value from `low` to `high` into *out; true when the
+// option is absent (*out keeps its default).
+bool OptionNumber(const std::optional<std::string>& text, long low, long high, long* out);
+
 // "HOST[:PORT]" (a dotted IPv4 address or localhost) or "queue:NAME".
 bool ParsePrinter(const std::string& text, PrinterTarget* target, std::string* error);
 

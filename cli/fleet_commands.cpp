@@ -1,7 +1,6 @@
 #include "cli/fleet_commands.h"
 
 #include <cstdio>
-#include <cstdlib>
 
 #include "cli/output.h"
 #include "cli/progress.h"
@@ -27,19 +26,19 @@ namespace {
 
 constexpr int kExitOk = 0, kExitFailed = 1, kExitCancelled = 3;
 constexpr uint32_t kDirPage = 100;  // entries asked for at a time
+constexpr long kJobsLow = 1, kJobsHigh = 256, kReplyLow = 1, kReplyHigh = 600000;
 
 FleetOptions OptionsFrom(const Args& a) {
   FleetOptions o;
-  if (a.jobs) o.jobs = std::atoi(a.jobs->c_str());
-  if (a.replyTimeout) o.replyTimeoutMs = std::atoi(a.replyTimeout->c_str());
+  long jobs = o.jobs, replyTimeout = o.replyTimeoutMs;  // checked by FleetOptionsValid
+  OptionNumber(a.jobs, kJobsLow, kJobsHigh, &jobs);
+  OptionNumber(a.replyTimeout, kReplyLow, kReplyHigh, &replyTimeout);
+  o.jobs = static_cast<int>(jobs);
+  o.replyTimeoutMs = static_cast<int>(replyTimeout);
   o.keepGoing = a.keepGoing;
   o.spooler = os::SystemSpooler();
   if (const char* name = MessageText(kMsgJobName)) o.jobName = name;
   return o;
-}
-
-std::vector<std::string> Names(const Args& a) {
-  return a.printers;
 }
 
 std::string JsonNumber(double value) {
@@ -57,12 +56,12 @@ bool WriteReport(const std::string& path, const std::vector<PrinterResult>& resu
             ", \"message\": " + JsonString(r.message) + ", \"bytes\": " +
             std::to_string(r.bytes) + ", \"seconds\": " + JsonNumber(r.seconds);
     if (r.verified >= 0) json += std::string(", \"verified\": ") + (r.verified ? "true" : "false");
-    if (!r.stored.empty() || r.ok()) {
+    if (!r.stored.empty()) {
       std::string files;
       for (const StoredFile& f : r.stored)
         files += (files.empty() ? "" : ", ") + std::string("{\"folder\": ") + JsonString(f.folder) +
                  ", \"name\": " + JsonString(f.name) + ", \"size\": " + std::to_string(f.size) + "}";
-      if (!r.stored.empty()) json += ", \"files\": [" + files + "]";
+      json += ", \"files\": [" + files + "]";
     }
     if (!r.deleted.empty()) {
       std::string deleted;
@@ -169,14 +168,10 @@ bool ListFolder(PrinterSession& s, const char* folder, const char* label) {
 }  // namespace
 
 bool FleetOptionsValid(const Args& a, std::string* error) {
-  auto number = [](const std::optional<std::string>& text, long low, long high) {
-    if (!text) return true;
-    char* end = nullptr;
-    long n = std::strtol(text->c_str(), &end, 10);
-    return !text->empty() && !*end && n >= low && n <= high;
-  };
-  if (!number(a.jobs, 1, 256)) *error = "--jobs is 1 to 256";
-  if (!number(a.replyTimeout, 1, 600000)) *error = "--reply-timeout is 1 to 600000 ms";
+  long n = 0;
+  if (!OptionNumber(a.jobs, kJobsLow, kJobsHigh, &n)) *error = "--jobs is 1 to 256";
+  if (!OptionNumber(a.replyTimeout, kReplyLow, kReplyHigh, &n))
+    *error = "--reply-timeout is 1 to 600000 ms";
   return error->empty();
 }
 
@@ -188,7 +183,7 @@ int Download(const Args& a, ConsoleUi& ui, const std::vector<PrinterTarget>& pri
     ui.ShowMessage(message);
     return kExitFailed;
   }
-  Fleet fleet(printers, Names(a), OptionsFrom(a));
+  Fleet fleet(printers, a.printers, OptionsFrom(a));
   FleetOutcome outcome = RunFleet(
       fleet,
       [&](PrinterSession& s) {
@@ -207,7 +202,7 @@ int Verify(const Args& a, ConsoleUi& ui, const std::vector<PrinterTarget>& print
     ui.ShowMessage(message);
     return kExitFailed;
   }
-  Fleet fleet(printers, Names(a), OptionsFrom(a));
+  Fleet fleet(printers, a.printers, OptionsFrom(a));
   FleetOutcome outcome = RunFleet(
       fleet, [&](PrinterSession& s) { return CheckStored(s, stream.expected); }, a.quiet);
   PrintVerdicts(outcome);
@@ -215,12 +210,12 @@ int Verify(const Args& a, ConsoleUi& ui, const std::vector<PrinterTarget>& print
 }
 
 int SendBytes(const Args& a, const std::vector<PrinterTarget>& printers, const std::string& bytes) {
-  Fleet fleet(printers, Names(a), OptionsFrom(a));
+  Fleet fleet(printers, a.printers, OptionsFrom(a));
   return Conclude(a, RunFleet(fleet, [&](PrinterSession& s) { return s.Send(bytes); }, a.quiet));
 }
 
 int Stored(const Args& a, const std::vector<PrinterTarget>& printers) {
-  Fleet fleet(printers, Names(a), OptionsFrom(a));
+  Fleet fleet(printers, a.printers, OptionsFrom(a));
   FleetOutcome outcome = RunFleet(
       fleet,
       [&](PrinterSession& s) {
@@ -240,7 +235,7 @@ int Delete(const Args& a, const std::vector<PrinterTarget>& printers) {
   const char* folder = a.type && *a.type == "macro" ? pjl::kMacroFolder : pjl::kFontFolder;
   std::vector<std::string> paths;
   for (const std::string& name : a.files) paths.push_back(std::string(folder) + "\\" + name);
-  Fleet fleet(printers, Names(a), OptionsFrom(a));
+  Fleet fleet(printers, a.printers, OptionsFrom(a));
   FleetOutcome outcome = RunFleet(
       fleet,
       [&](PrinterSession& s) {

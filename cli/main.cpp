@@ -164,10 +164,9 @@ size_t Utf8Characters(const std::string& text) {
 bool ParseFace(const Args& a, uint32_t* face) {
   *face = 0;
   if (!a.face) return true;
-  char* end = nullptr;
-  unsigned long n = std::strtoul(a.face->c_str(), &end, 10);
-  if (a.face->empty() || !std::isdigit(static_cast<unsigned char>(a.face->front())) || *end ||
-      n > 0xFFFF)
+  long n = 0;  // digits only: no sign or space before them
+  if (a.face->empty() || !std::isdigit(static_cast<unsigned char>(a.face->front())) ||
+      !OptionNumber(a.face, 0, 0xFFFF, &n))
     return false;
   *face = static_cast<uint32_t>(n);
   return true;

@@ -1,7 +1,6 @@
 #include "cli/search.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <optional>
 
 #include "cli/output.h"
@@ -43,15 +42,6 @@ constexpr int kExitOk = 0, kExitFailed = 1, kExitUsage = 2;
 int UsageError(const std::string& text) {
   std::fprintf(stderr, "glyphcast: %s\n", text.c_str());
   return kExitUsage;
-}
-
-bool Number(const std::optional<std::string>& text, long low, long high, long* out) {
-  if (!text) return true;
-  char* end = nullptr;
-  long n = std::strtol(text->c_str(), &end, 10);
-  if (text->empty() || *end || n < low || n > high) return false;
-  *out = n;
-  return true;
 }
 
 std::string Joined(const std::vector<std::string>& parts, const char* separator) {
@@ -144,10 +134,10 @@ int Search(const Args& a) {
     return UsageError("--snmp-version is 1 or 2c");
   q.version = a.snmpVersion && *a.snmpVersion == "2c" ? SnmpVersion::V2c : SnmpVersion::V1;
   long timeout = 500, port = kSnmpPort, rate = 2000, pjlPort = kPrinterPort;
-  if (!Number(a.timeout, 1, 60000, &timeout)) return UsageError("--timeout is 1 to 60000 ms");
-  if (!Number(a.snmpPort, 1, 65535, &port)) return UsageError("--snmp-port is 1 to 65535");
-  if (!Number(a.rate, 1, 100000, &rate)) return UsageError("--rate is 1 to 100000 requests a second");
-  if (!Number(a.pjlPort, 1, 65535, &pjlPort)) return UsageError("--pjl-port is 1 to 65535");
+  if (!OptionNumber(a.timeout, 1, 60000, &timeout)) return UsageError("--timeout is 1 to 60000 ms");
+  if (!OptionNumber(a.snmpPort, 1, 65535, &port)) return UsageError("--snmp-port is 1 to 65535");
+  if (!OptionNumber(a.rate, 1, 100000, &rate)) return UsageError("--rate is 1 to 100000 requests a second");
+  if (!OptionNumber(a.pjlPort, 1, 65535, &pjlPort)) return UsageError("--pjl-port is 1 to 65535");
   q.timeoutMs = static_cast<int>(timeout);
   q.port = static_cast<uint16_t>(port);
   q.packetsPerSecond = static_cast<int>(rate);
