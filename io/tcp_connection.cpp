@@ -163,7 +163,7 @@ int ReceiveSome(TcpConnection& c, int timeoutMs, std::string* into) {
   }
 }
 
-int FinishTcpConnection(TcpConnection* c, int timeoutMs, std::string* replies) {
+int FinishTcpConnection(TcpConnection* c, int timeoutMs) {
   if (!c) return 0;
   int result = 0;
   if (c->abortFlag.load()) {
@@ -174,7 +174,7 @@ int FinishTcpConnection(TcpConnection* c, int timeoutMs, std::string* replies) {
     for (;;) {
       const uint64_t spent = os::TickCountMs() - start;
       if (spent >= static_cast<uint64_t>(timeoutMs)) break;
-      int got = ReceiveSome(*c, timeoutMs - static_cast<int>(spent), replies ? replies : &discarded);
+      int got = ReceiveSome(*c, timeoutMs - static_cast<int>(spent), &discarded);
       discarded.clear();
       if (got == -1) break;  // closed in order: it has read everything
       if (got == -2) {

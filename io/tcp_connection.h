@@ -57,11 +57,11 @@ void CloseTcpConnection(TcpConnection* connection);
 int ReceiveSome(TcpConnection& connection, int timeoutMs, std::string* into);
 
 // How a fleet ends a connection: the sending side is shut, and what the
-// printer still sends is read (into `replies` when given) until it closes
-// its side, for at most `timeoutMs`. 0 when it closed in order or time ran
-// out, 4 when it reset the connection (what it had not read is lost), 2 when
-// aborted. Frees the connection without a pause.
-int FinishTcpConnection(TcpConnection* connection, int timeoutMs, std::string* replies = nullptr);
+// printer still sends is read and dropped until it closes its side, for at
+// most `timeoutMs`. 0 when it closed in order or time ran out, 4 when it reset
+// the connection (what it had not read is lost), 2 when aborted. Frees the
+// connection without a pause.
+int FinishTcpConnection(TcpConnection* connection, int timeoutMs);
 int AbortTcpConnection(TcpConnection& connection);
 
 }  // namespace gc
