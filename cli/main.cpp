@@ -154,6 +154,13 @@ int Usage(const std::string& error) {
   return kExitUsage;
 }
 
+// A printer command: it takes --printer and the fleet options.
+bool IsFleetCommand(const std::string& command) {
+  for (const CommandHelp& h : kHelp)
+    if (command == h.command) return h.fleet;
+  return false;
+}
+
 // Characters of UTF-8 text: the bytes that do not continue one.
 size_t Utf8Characters(const std::string& text) {
   size_t n = 0;
@@ -361,11 +368,7 @@ int Run(const Args& a) {
   }
 
   std::vector<PrinterTarget> printers;
-  const bool fleetCommand = a.command == "download" || a.command == "delete-all" ||
-                            a.command == "test-macro" || a.command == "send-file" ||
-                            a.command == "stored" || a.command == "verify" ||
-                            a.command == "delete";
-  if (fleetCommand) {
+  if (IsFleetCommand(a.command)) {
     std::string error;
     if (!FleetOptionsValid(a, &error)) return Usage(error);
     if (int rc = Printers(a, printers)) return rc;
