@@ -45,15 +45,13 @@ bool SameName(const std::string& a, const std::string& b) {
                                             [](char x, char y) { return Lower(x) == Lower(y); });
 }
 
-using Entry = IniEntry;
-
 }  // namespace
 
 std::optional<std::vector<IniEntry>> IniSection(std::string_view bytes, const std::string& section) {
   std::string text(bytes);
   if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) text.erase(0, 3);
 
-  std::optional<std::vector<Entry>> found;
+  std::optional<std::vector<IniEntry>> found;
   bool inside = SameName(section, "");  // keys before any header
   if (inside) found.emplace();
   size_t pos = 0;
@@ -73,7 +71,7 @@ std::optional<std::vector<IniEntry>> IniSection(std::string_view bytes, const st
     }
     size_t equals = line.find('=');
     if (!inside || equals == std::string::npos) continue;
-    found->push_back(Entry{Trim(line.substr(0, equals)), Trim(line.substr(equals + 1))});
+    found->push_back(IniEntry{Trim(line.substr(0, equals)), Trim(line.substr(equals + 1))});
   }
   return found;
 }
@@ -106,14 +104,14 @@ uint32_t IniSectionKeys(std::string_view text, const std::string& section,
                         const std::string& defaultText, char* buffer, uint32_t size) {
   if (size == 0) return 0;
   if (size == 1) return buffer[0] = '\0', 0;
-  std::optional<std::vector<Entry>> entries = IniSection(text, section);
+  std::optional<std::vector<IniEntry>> entries = IniSection(text, section);
   if (!entries || entries->empty()) return CopyEntry(defaultText, buffer, size);
 
   // Whole names while they fit; the first that does not is cut, and a cut
   // list reports size - 2. Only the result and its NUL reach the caller.
   std::vector<char> list(size, '\0');
   uint32_t left = size, at = 0;
-  for (const Entry& e : *entries) {
+  for (const IniEntry& e : *entries) {
     if (left <= 2) break;
     uint32_t n = static_cast<uint32_t>(std::min<size_t>(e.key.size(), left - 2));
     std::memcpy(list.data() + at, e.key.data(), n);
@@ -130,10 +128,10 @@ uint32_t IniSectionKeys(std::string_view text, const std::string& section,
 std::string IniString(std::string_view text, const std::string& section, const std::string& key,
                       const std::string& defaultText) {
   std::string fallback = TrimEnd(defaultText);
-  std::optional<std::vector<Entry>> entries = IniSection(text, section);
+  std::optional<std::vector<IniEntry>> entries = IniSection(text, section);
   std::string wanted = Trim(key);
   if (entries) {
-    for (const Entry& e : *entries)
+    for (const IniEntry& e : *entries)
       if (SameName(e.key, wanted)) return Unquoted(e.value);
   }
   return Unquoted(fallback);
